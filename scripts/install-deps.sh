@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what the build, the tests and the benchmarks need on a Debian 12 machine (as root).
+# Does nothing when everything is there already.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ clang libclang-rt-14-dev clang-format
+    qt6-base-dev libqt6sql6-sqlite qt6-serialport-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    python3 python3-xlrd python3-olefile python3-xlwt
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing+=("$package")
+done
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

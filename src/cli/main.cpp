@@ -1,0 +1,55 @@
+#include "cli/cli_command.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+
+namespace vlr::cli {
+
+std::vector<CliCommand>& cliCommands() {
+    static std::vector<CliCommand> commands;
+    return commands;
+}
+
+namespace {
+
+void printUsage(QTextStream& stream) {
+    auto commands = cliCommands();
+    std::sort(commands.begin(), commands.end(),
+              [](const CliCommand& a, const CliCommand& b) { return a.name < b.name; });
+    stream << "Usage: vlr COMMAND [OPTIONS]\n\n"
+           << "Velaron Link command-line tool. Works on VelaronLink.mdb in the current folder.\n\n"
+           << "Commands:\n";
+    for (const CliCommand& command : commands)
+        stream << "  " << command.name.leftJustified(10) << command.summary << "\n";
+    stream << "\nRun 'vlr COMMAND --help' for the options of a command.\n";
+}
+
+}  // namespace
+}  // namespace vlr::cli
+
+int main(int argc, char* argv[]) {
+    using namespace vlr::cli;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Velaron"));
+    QCoreApplication::setApplicationName(QStringLiteral("VLR"));
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    CliStreams io{out, err};
+
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty() || args.first() == QStringLiteral("--help") ||
+        args.first() == QStringLiteral("-h")) {
+        printUsage(args.isEmpty() ? err : out);
+        return args.isEmpty() ? 2 : 0;
+    }
+    const QString name = args.takeFirst();
+    for (const CliCommand& command : cliCommands()) {
+        if (command.name == name)
+            return command.run(args, io);
+    }
+    err << "vlr: unknown command '" << name << "'\n\n";
+    printUsage(err);
+    return 2;
+}

@@ -1,0 +1,115 @@
+#include "store/query.h"
+
+#include "store/database.h"
+#include "store/record_row.h"
+#include "store/store_error.h"
+
+#include <QDateTime>
+#include <QSqlError>
+
+#include <cmath>
+
+namespace vlr::store {
+namespace {
+
+const ParamDecl& findDecl(const Statement& statement, const QString& name) {
+    for (const ParamDecl& decl : statement.params) {
+        if (decl.name == name)
+            return decl;
+    }
+    throw StoreError(QStringLiteral("%1 has no parameter %2").arg(statement.name, name));
+}
+
+QVariant integerInRange(const ParamDecl& decl, const QVariant& value, qint64 low, qint64 high) {
+    bool ok = false;
+    const qint64 number = value.toLongLong(&ok);
+    if (!ok || number < low || number > high)
+        throw StoreError(
+            QStringLiteral("value %1 does not fit parameter %2").arg(value.toString(), decl.name));
+    return number;
+}
+
+double finiteNumber(const ParamDecl& decl, const QVariant& value) {
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (!ok || !std::isfinite(number))
+        throw StoreError(
+            QStringLiteral("value %1 is not a number for %2").arg(value.toString(), decl.name));
+    return number;
+}
+
+}  // namespace
+
+QVariant toParameterValue(const ParamDecl& decl, const QVariant& value) {
+    if (value.isNull())
+        return QVariant();
+    switch (decl.type) {
+        case ParamType::Long:
+            return integerInRange(decl, value, -2147483648LL, 2147483647LL);
+        case ParamType::Short:
+            return integerInRange(decl, value, -32768, 32767);
+        case ParamType::Bit:
+            return value.toBool() ? 1 : 0;
+        case ParamType::IEEESingle:
+            return static_cast<double>(static_cast<float>(finiteNumber(decl, value)));
+        case ParamType::DateTime: {
+            if (value.metaType().id() == QMetaType::QString)
+                return value;
+            return toStoredDateTime(value.toDateTime());
+        }
+        case ParamType::Text: {
+            const QString text = value.toString();
+            if (decl.size > 0 && text.size() > decl.size)
+                throw StoreError(QStringLiteral("text of %1 characters is longer than %2 allows (%3)")
+                                     .arg(text.size())
+                                     .arg(decl.name)
+                                     .arg(decl.size));
+            return text;
+        }
+    }
+    return value;
+}
+
+Query::Query(const Database& database, Statement statement)
+    : statement_(std::move(statement)), query_(database.connection()) {
+    clear();
+}
+
+Query& Query::set(const QString& name, const QVariant& value) {
+    values_[name] = toParameterValue(findDecl(statement_, name), value);
+    return *this;
+}
+
+Query& Query::clear() {
+    values_.clear();
+    for (const ParamDecl& decl : statement_.params)
+        values_[decl.name] = toParameterValue(decl, decl.defaultValue);
+    return *this;
+}
+
+int Query::exec() {
+    run();
+    const int affected = query_.numRowsAffected();
+    query_.finish();
+    return affected;
+}
+
+QSqlQuery& Query::open() {
+    run();
+    return query_;
+}
+
+void Query::run() {
+    query_.finish();
+    query_.setForwardOnly(true);
+    if (!query_.prepare(statement_.text))
+        throw StoreError(query_.lastError().text());
+    for (const ParamDecl& decl : statement_.params) {
+        if (statement_.text.contains(QLatin1Char(':') + decl.name))
+            query_.bindValue(QLatin1Char(':') + decl.name, values_.value(decl.name));
+    }
+    if (!query_.exec())
+        throw StoreError(query_.lastError().text());
+}
+
+}  // namespace vlr::store

@@ -1,0 +1,111 @@
+#include "store/schema.h"
+
+namespace vlr::store {
+namespace {
+
+// Column constraints by declared type. SQLite's own affinities are loose, so the limits of
+// each type are checks: an over-long text or an out-of-range number fails its statement.
+QString longColumn(const QString& name) {
+    return QStringLiteral("%1 INTEGER CHECK (%1 BETWEEN -2147483648 AND 2147483647)").arg(name);
+}
+QString shortColumn(const QString& name) {
+    return QStringLiteral("%1 INTEGER CHECK (%1 BETWEEN -32768 AND 32767)").arg(name);
+}
+QString bitColumn(const QString& name, const QString& extra = QString()) {
+    return QStringLiteral("%1 INTEGER%2 CHECK (%1 IN (0, 1))").arg(name, extra);
+}
+QString textColumn(const QString& name, int size) {
+    return QStringLiteral("%1 TEXT CHECK (length(%1) <= %2)").arg(name).arg(size);
+}
+QString dateTimeColumn(const QString& name, const QString& extra = QString()) {
+    // Stored as local "YYYY-MM-DD HH:MM:SS" so that text order is chronological order.
+    return QStringLiteral("[%1] TEXT%2 CHECK ([%1] IS NULL OR [%1] GLOB "
+                          "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] "
+                          "[0-9][0-9]:[0-9][0-9]:[0-9][0-9]')")
+        .arg(name, extra);
+}
+QString singleColumn(const QString& name) {
+    // Values arrive already rounded to single precision by the IEEESingle parameters.
+    return QStringLiteral("%1 REAL").arg(name);
+}
+QString decimalColumn(const QString& name) {
+    // Decimal(18,5): 13 digits before the point, exactly 5 decimals kept.
+    return QStringLiteral("%1 REAL CHECK (%1 IS NULL OR (abs(%1) < 1e13 AND %1 = round(%1, 5)))")
+        .arg(name);
+}
+
+// N, DateTime, F1..F10, T1..T10, B1..B10, Comment: the record row shared by Data and Data_Comm.
+QStringList recordRowColumns(QString (*numericColumn)(const QString&)) {
+    QStringList columns{longColumn(QStringLiteral("N")), dateTimeColumn(QStringLiteral("DateTime"))};
+    for (int i = 1; i <= 10; ++i)
+        columns << numericColumn(QStringLiteral("F%1").arg(i));
+    for (int i = 1; i <= 10; ++i)
+        columns << textColumn(QStringLiteral("T%1").arg(i), 50);
+    for (int i = 1; i <= 10; ++i)
+        columns << bitColumn(QStringLiteral("B%1").arg(i));
+    columns << textColumn(QStringLiteral("Comment"), 100);
+    return columns;
+}
+
+QString createTable(const QString& name, const QStringList& columns) {
+    return QStringLiteral("CREATE TABLE [%1] (\n  %2\n)").arg(name, columns.join(QStringLiteral(",\n  ")));
+}
+
+QString autoIncrementKey(const QString& name) {
+    // AUTOINCREMENT: ids are never reused, as the original's AutoIncrement columns.
+    return QStringLiteral("%1 INTEGER PRIMARY KEY AUTOINCREMENT").arg(name);
+}
+
+}  // namespace
+
+QStringList requiredTables() {
+    return {QStringLiteral("Catalog"), QStringLiteral("Data"), QStringLiteral("Data_Comm"),
+            QStringLiteral("DeviceList")};
+}
+
+QStringList schemaStatements() {
+    QStringList statements;
+    statements << createTable(
+        QStringLiteral("Catalog"),
+        {autoIncrementKey(QStringLiteral("FileNameId")),
+         dateTimeColumn(QStringLiteral("DataTime"),
+                        QStringLiteral(" DEFAULT (datetime('now', 'localtime'))")),
+         longColumn(QStringLiteral("DeviceListId")), textColumn(QStringLiteral("FileName"), 50),
+         bitColumn(QStringLiteral("FileSaved"), QStringLiteral(" DEFAULT 0")),
+         textColumn(QStringLiteral("Comment"), 100)});
+
+    QStringList data{autoIncrementKey(QStringLiteral("DataId")),
+                     longColumn(QStringLiteral("FileNameId"))};
+    data << recordRowColumns(decimalColumn);
+    data << bitColumn(QStringLiteral("Printable"), QStringLiteral(" DEFAULT 0"));
+    statements << createTable(QStringLiteral("Data"), data);
+    statements << QStringLiteral("CREATE INDEX Data_FileNameId ON Data (FileNameId)");
+
+    QStringList comm{autoIncrementKey(QStringLiteral("DataId")),
+                     longColumn(QStringLiteral("DeviceListId")),
+                     longColumn(QStringLiteral("DeviceNArc"))};
+    comm << recordRowColumns(singleColumn);
+    statements << createTable(QStringLiteral("Data_Comm"), comm);
+    statements << QStringLiteral(
+        "CREATE INDEX Data_Comm_Device ON Data_Comm (DeviceListId, DeviceNArc)");
+
+    statements << createTable(
+        QStringLiteral("DeviceList"),
+        {autoIncrementKey(QStringLiteral("DeviceListId")), textColumn(QStringLiteral("DeviceName"), 50),
+         shortColumn(QStringLiteral("DeviceNumArc")), dateTimeColumn(QStringLiteral("DeviceVersion")),
+         shortColumn(QStringLiteral("DeviceType")), shortColumn(QStringLiteral("DeviceSubType")),
+         textColumn(QStringLiteral("Comment"), 50)});
+
+    // The instrument kinds; the program relies only on the ids.
+    statements << QStringLiteral(
+        "INSERT INTO DeviceList (DeviceListId, DeviceName, DeviceNumArc, DeviceVersion, DeviceType, "
+        "DeviceSubType) VALUES\n"
+        "  (1, 'ОСК-К9', 1, '2012-12-31 00:00:00', 1, 0),\n"
+        "  (2, 'ВТР-К9', 1, '2012-12-31 00:00:00', 2, 30),\n"
+        "  (3, 'ВТР-К9', 1, '2012-12-31 00:00:00', 2, 40),\n"
+        "  (4, 'ВТР-К9', 1, '2012-12-31 00:00:00', 2, 50),\n"
+        "  (5, 'ВТР-К9', 2, '2012-12-31 00:00:00', 2, 41)");
+    return statements;
+}
+
+}  // namespace vlr::store

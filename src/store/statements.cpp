@@ -1,0 +1,255 @@
+#include "store/statements.h"
+
+#include "store/record_row.h"
+
+#include <stdexcept>
+
+namespace vlr::store {
+namespace {
+
+QString lines(std::initializer_list<const char*> parts) {
+    QStringList result;
+    for (const char* part : parts)
+        result << QString::fromUtf8(part);
+    return result.join(QLatin1Char('\n'));
+}
+
+ParamDecl param(const char* name, ParamType type, QVariant defaultValue = QVariant(), int size = 0) {
+    return ParamDecl{QString::fromLatin1(name), type, size, std::move(defaultValue)};
+}
+ParamDecl textParam(const char* name, int size, QVariant defaultValue = QVariant()) {
+    return ParamDecl{QString::fromLatin1(name), ParamType::Text, size, std::move(defaultValue)};
+}
+
+Statement command(const char* name, QVector<ParamDecl> params, QString text) {
+    return Statement{QString::fromLatin1(name), std::move(params), std::move(text), false};
+}
+Statement rowSet(const char* name, QVector<ParamDecl> params, QString text) {
+    return Statement{QString::fromLatin1(name), std::move(params), std::move(text), true};
+}
+
+QString recordFieldList(const QString& prefix, bool bracketDateTime) {
+    QStringList fields;
+    for (const QString& field : recordRowCopiedFields()) {
+        if (bracketDateTime && field == QLatin1String("DateTime"))
+            fields << QStringLiteral("[DateTime]");
+        else
+            fields << prefix + field;
+    }
+    return fields.join(QStringLiteral(", "));
+}
+
+const QString kDefaultOrderBy = QStringLiteral("order by N, DateTime;");
+
+}  // namespace
+
+const Statement& ADOQuery_CommDeleteAll() {
+    static const Statement s = command("ADOQuery_CommDeleteAll", {}, lines({"delete from Data_Comm;"}));
+    return s;
+}
+
+const Statement& ADOQuery_TempDeleteData() {
+    static const Statement s = command(
+        "ADOQuery_TempDeleteData", {},
+        lines({"DELETE", "FROM Data",
+               "WHERE FileNameId IN (select FileNameId from [Catalog] where FileSaved=0);"}));
+    return s;
+}
+
+const Statement& ADOQuery_TempDelete() {
+    static const Statement s = command("ADOQuery_TempDelete", {},
+                                       lines({"delete from [Catalog]", "where FileSaved=0;"}));
+    return s;
+}
+
+const Statement& ADOQuery_CreateFile() {
+    static const Statement s = command(
+        "ADOQuery_CreateFile",
+        {textParam("PFileName", 50, QString()), param("PDeviceListId", ParamType::Long),
+         param("PFileSaved", ParamType::Bit, false)},
+        lines({"Insert into [Catalog] (FileName, DeviceListId, FileSaved)",
+               "values (:PFileName, :PDeviceListId, :PFileSaved);"}));
+    return s;
+}
+
+const Statement& ADOQuery_FindFileId() {
+    static const Statement s = rowSet(
+        "ADOQuery_FindFileId",
+        {textParam("PFileName", 50, QString()), param("PFileSaved", ParamType::Bit, true)},
+        lines({"Select *", "From [Catalog]", "Where FileName=:PFileName and FileSaved=:PFileSaved"}));
+    return s;
+}
+
+const Statement& ADOQuery_FindFile() {
+    static const Statement s =
+        rowSet("ADOQuery_FindFile", {param("PFileNameId", ParamType::Long, 0)},
+               lines({"select *", "from [Catalog]", "where FileNameId=:PFileNameId;"}));
+    return s;
+}
+
+const Statement& ADOQuery_SaveFile() {
+    static const Statement s = command(
+        "ADOQuery_SaveFile",
+        {param("PFileNameId", ParamType::Long, 0), textParam("PFileName", 50, QString())},
+        lines({"update [Catalog]", "set FileName=:PFileName, FileSaved=1",
+               "where FileNameId=:PFileNameId;"}));
+    return s;
+}
+
+const Statement& ADOQuery_DeleteData() {
+    static const Statement s =
+        command("ADOQuery_DeleteData", {param("PFileNameId", ParamType::Long, 0)},
+                lines({"delete", "from [Data]", "where FileNameId=:PFileNameId;"}));
+    return s;
+}
+
+const Statement& ADOQuery_DeleteFile() {
+    static const Statement s =
+        command("ADOQuery_DeleteFile", {param("PFileNameId", ParamType::Long, 0)},
+                lines({"delete", "from [Catalog]", "where FileNameId=:PFileNameId;"}));
+    return s;
+}
+
+const Statement& ADOQuery_CatalogSearch() {
+    // Saved files by name; files of one name oldest first (ids break ties within one second).
+    static const Statement s =
+        rowSet("ADOQuery_CatalogSearch", {},
+               lines({"select *", "from [Catalog]", "where FileSaved=1",
+                      "order by FileName, DataTime, FileNameId;"}));
+    return s;
+}
+
+const Statement& ADOQuery_CopyRec() {
+    // Data holds F1..F10 as Decimal(18,5): the single-precision values are rounded to 5 decimals
+    // on the way, so 12.3 received reads back as exactly 12.3.
+    static const Statement s = [] {
+        QStringList selected;
+        for (const QString& field : recordRowCopiedFields()) {
+            if (field.startsWith(QLatin1Char('F')))
+                selected << QStringLiteral("round(Data_Comm.%1, 5)").arg(field);
+            else
+                selected << QStringLiteral("Data_Comm.") + field;
+        }
+        selected << QStringLiteral(":PFileNameId");
+        const QString text =
+            QStringLiteral("INSERT INTO Data ( ") + recordFieldList(QString(), true) +
+            QStringLiteral(", FileNameId )\nSELECT ") + selected.join(QStringLiteral(", ")) +
+            QStringLiteral("\nFROM Data_Comm\nWHERE Data_Comm.DataId=:PDataId;");
+        return command("ADOQuery_CopyRec",
+                       {param("PDataId", ParamType::Long), param("PFileNameId", ParamType::Long)},
+                       text);
+    }();
+    return s;
+}
+
+const Statement& ADOQuery_CommSearch() {
+    static const Statement s = rowSet(
+        "ADOQuery_CommSearch",
+        {param("PDeviceListId", ParamType::Long, 0), param("PDeviceNArc", ParamType::Long, 0)},
+        lines({"select *", "from Data_Comm",
+               "where (Data_Comm.DeviceListId=:PDeviceListId) and "
+               "(Data_Comm.DeviceNArc=:PDeviceNArc)",
+               "order by N, DateTime;"}));
+    return s;
+}
+
+const Statement& ADOQuery_SearchDev() {
+    static const Statement s = rowSet(
+        "ADOQuery_SearchDev",
+        {param("PDevType", ParamType::Short, 0), param("PDevSubType", ParamType::Short, 0)},
+        lines({"", "select *", "from DeviceList",
+               "where ((DeviceType=:PDevType) and (DeviceSubType=:PDevSubType));"}));
+    return s;
+}
+
+const Statement& ADOQuery_CommDelete() {
+    static const Statement s =
+        command("ADOQuery_CommDelete", {param("PDeviceListId", ParamType::Long)},
+                lines({"", "delete from Data_Comm", "where DeviceListId=:PDeviceListId;"}));
+    return s;
+}
+
+const Statement& ADOQuery_CommAdd() {
+    static const Statement s = [] {
+        QVector<ParamDecl> params{param("PN", ParamType::Long), param("PDateTime", ParamType::DateTime),
+                                  param("PDeviceListId", ParamType::Long)};
+        for (int i = 1; i <= 10; ++i)
+            params << ParamDecl{QStringLiteral("PF%1").arg(i), ParamType::IEEESingle, 0, QVariant()};
+        for (int i = 1; i <= 10; ++i)
+            params << ParamDecl{QStringLiteral("PT%1").arg(i), ParamType::Text, 50, QVariant()};
+        for (int i = 1; i <= 10; ++i)
+            params << ParamDecl{QStringLiteral("PB%1").arg(i), ParamType::Bit, 0, QVariant()};
+        params << textParam("PComment", 100) << param("PDeviceNArc", ParamType::Long, 0);
+
+        QStringList columns{QStringLiteral("N"), QStringLiteral("[DateTime]"),
+                            QStringLiteral("DeviceListId")};
+        QStringList values{QStringLiteral(":PN"), QStringLiteral(":PDateTime"),
+                           QStringLiteral(":PDeviceListId")};
+        for (const QString& group : {QStringLiteral("F"), QStringLiteral("T"), QStringLiteral("B")}) {
+            for (int i = 1; i <= 10; ++i) {
+                columns << group + QString::number(i);
+                values << QStringLiteral(":P") + group + QString::number(i);
+            }
+        }
+        columns << QStringLiteral("Comment") << QStringLiteral("DeviceNArc");
+        values << QStringLiteral(":PComment") << QStringLiteral(":PDeviceNArc");
+        const QString text = QStringLiteral("INSERT INTO Data_Comm ( ") +
+                             columns.join(QStringLiteral(", ")) + QStringLiteral(" )\nVALUES ( ") +
+                             values.join(QStringLiteral(", ")) + QStringLiteral(");");
+        return command("ADOQuery_CommAdd", params, text);
+    }();
+    return s;
+}
+
+const Statement& ADOQuery_Search() {
+    static const Statement s = rowSet(
+        "ADOQuery_Search", {param("PFileNameId", ParamType::Long, 0)},
+        lines({"select *", "from Data", "where FileNameId=:PFileNameId", "order by N, DateTime;"}));
+    return s;
+}
+
+const Statement& ADOQuery_Print() {
+    static const Statement s = [] {
+        Statement print = ADOQuery_Search();
+        print.name = QStringLiteral("ADOQuery_Print");
+        return print;
+    }();
+    return s;
+}
+
+const Statement& ADOQuery_Edit() {
+    static const Statement s = command(
+        "ADOQuery_Edit",
+        {param("PDataId", ParamType::Long, 0), textParam("PComment", 50, QString())},
+        lines({"update Data", "set Comment=:PComment", "where DataId=:PDataId"}));
+    return s;
+}
+
+QString orderByLine(const QVector<SortColumn>& sortedColumns) {
+    if (sortedColumns.isEmpty())
+        return kDefaultOrderBy;
+    const QStringList known = dataColumnNames();
+    QStringList parts;
+    for (const SortColumn& column : sortedColumns) {
+        // Only names of Data's columns reach the text: a sort key is never free SQL.
+        if (!known.contains(column.field))
+            throw std::invalid_argument("unknown sort column: " + column.field.toStdString());
+        parts << (column.descending ? column.field + QStringLiteral(" DESC") : column.field);
+    }
+    return QStringLiteral("order by ") + parts.join(QStringLiteral(", ")) + QLatin1Char(';');
+}
+
+Statement documentSearchStatement(const QString& orderBy) {
+    Statement search = ADOQuery_Search();
+    search.text = lines({"select *", "from [Data]", "where FileNameId=:PFileNameId"}) +
+                  QLatin1Char('\n') + orderBy;
+    return search;
+}
+
+Statement printStatementFor(const Statement& search) {
+    Statement print = ADOQuery_Print();
+    print.text = search.text;
+    return print;
+}
+
+}  // namespace vlr::store

@@ -23,6 +23,9 @@ public:
 
     // Received bytes, one chunk at a time, on the event-loop thread; never empty.
     std::function<void(const QByteArray& chunk)> onReceiveData;
+    // Raised, on the event-loop thread, when an open port fails or goes away (an adapter pulled
+    // out); the port is closed by then or about to be.
+    std::function<void()> onPortError;
 };
 
 }  // namespace vlr::link

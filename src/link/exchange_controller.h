@@ -1,0 +1,141 @@
+#pragma once
+
+#include "link/exchange_view.h"
+#include "link/receive_buffer.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+namespace vlr::store {
+class Database;
+}
+
+namespace vlr::link {
+
+class SerialLink;
+class TickTimer;
+
+// The two port settings the exchange reads every time it chooses a port.
+struct PortSettings {
+    bool AutoDetectCom = true;
+    QString SelectedCom = QStringLiteral("COM 1");  // an entry of the options list, "COM n"
+};
+
+// The conversation with the instrument: probes the present COM ports with 'Z', identifies the
+// instrument with 'V' against DeviceList, keeps the link alive, and on the read command reads
+// the archive record by record ('n', then 'O' per record, 'Z' after the last) into Data_Comm.
+// Driven by received chunks, ticks of the silence timer and the read command; all on one thread.
+class ExchangeController {
+public:
+    enum class State { Probing, Identifying, Connected, Reading };
+
+    static constexpr char LetterProbe = 'Z';
+    static constexpr char LetterIdentify = 'V';
+    static constexpr char LetterFirstRecord = 'n';
+    static constexpr char LetterNextRecord = 'O';
+
+    // Wires itself to the port's chunks and errors and to the timer's ticks (Timer_ComOut,
+    // 1000 ms), resets the link and starts the timer. The references must outlive it.
+    ExchangeController(SerialLink& port, TickTimer& comOutTimer, store::Database& database,
+                       ExchangeView& view, PortSettings settings = {});
+    ~ExchangeController();
+    ExchangeController(const ExchangeController&) = delete;
+    ExchangeController& operator=(const ExchangeController&) = delete;
+
+    // The probe result of the port options dialog; also lets ticks probe from now on.
+    void setPresentPorts(const std::array<bool, 16>& present);
+    // Cleared while the dialog probes the ports itself.
+    void setScanEnabled(bool enabled) { ScanEnabled_ = enabled; }
+    void setPortSettings(const PortSettings& settings) { settings_ = settings; }
+    const PortSettings& portSettings() const { return settings_; }
+
+    // A chunk of received bytes (never empty in practice; an empty one only feeds the watchdog).
+    void CommPortDriver1ReceiveData(const QByteArray& chunk);
+    // A tick of the silence timer.
+    void Timer_ComOutTimer();
+    // The read command "Считать архив"; false (and nothing happens) when reading is not
+    // possible: no instrument identified, an empty archive or a read already running.
+    bool A_ReadArcExecute();
+    // The port failed or vanished: the link is reset; stored rows stay.
+    void onPortError();
+
+    State state() const;
+    bool LinkUp() const { return LinkUp_; }
+    bool Identified() const { return Identified_; }
+    bool ScanEnabled() const { return ScanEnabled_; }
+    bool canReadArchive() const { return readArchiveEnabled_; }
+    char CommandLetter() const { return CommandLetter_; }
+    int PortIndex() const { return PortIndex_; }
+    const std::array<bool, 16>& PresentPorts() const { return PresentPorts_; }
+    int DeviceType() const { return DeviceType_; }
+    int DeviceSubType() const { return DeviceSubType_; }
+    QDate FirmwareDate() const { return FirmwareDate_; }
+    int DeviceListId() const { return DeviceListId_; }
+    const QString& DeviceName() const { return DeviceName_; }
+    int DeviceNumArc() const { return DeviceNumArc_; }
+    int CurrentArchive() const { return CurrentArchive_; }
+    const std::vector<int>& ExpectedCounts() const { return ExpectedCounts_; }
+    const std::vector<int>& ReceivedCounts() const { return ReceivedCounts_; }
+    int ExpectedTotal() const { return ExpectedTotal_; }
+    int ReceivedTotal() const { return ReceivedTotal_; }
+    int ReceivedLength() const { return buffer_.length(); }
+
+private:
+    enum class IdentifyOutcome { Identified, NotIdentified, TransmissionError };
+
+    void receiveForFrame(const QByteArray& chunk);
+    void onIdentificationFrame();
+    void onRecordFrame();
+    IdentifyOutcome identify(int payloadLength);
+    bool lookUpDevice();
+    void showKindTabs();
+    void recordStep(int payloadLength);
+    int nextArchiveWithRecords(int from) const;
+    void finishRead();
+    void requestIdentification();
+    void probeNextPort();
+    void chooseNextPort();
+    void resetLink();
+    void send(char letter);
+    void setPanel(int panel, const QString& text);
+    void setReadArchiveEnabled(bool enabled);
+    void LockCommCommands();
+    void UnlockCommCommands();
+
+    SerialLink& port_;
+    TickTimer& timer_;
+    store::Database& database_;
+    ExchangeView& view_;
+    PortSettings settings_;
+
+    ReceiveBuffer buffer_;
+    char CommandLetter_ = LetterProbe;
+    bool LinkUp_ = false;
+    bool Identified_ = false;
+    bool DataSeen_ = false;
+    bool EchoSeen_ = false;
+    bool EndMarkSeen_ = false;
+    bool ScanEnabled_ = false;
+    bool readArchiveEnabled_ = false;
+    std::array<bool, 16> PresentPorts_{};
+    int PortIndex_ = 0;
+
+    int DeviceType_ = 0;
+    int DeviceSubType_ = 0;
+    QDate FirmwareDate_;
+    int DeviceListId_ = 0;
+    QString DeviceName_;
+    int DeviceNumArc_ = 0;
+    QDate DeviceVersion_;
+    std::vector<int> ExpectedCounts_;
+    std::vector<int> ReceivedCounts_;
+    int CurrentArchive_ = 0;
+    int ExpectedTotal_ = 0;
+    int ReceivedTotal_ = 0;
+};
+
+}  // namespace vlr::link

@@ -6,6 +6,7 @@
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -28,6 +29,38 @@ bool looksLikeSqlite(const QString& path) {
         throw StoreError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
     const QByteArray header = file.read(16);
     return header.size() == 0 || header == QByteArray("SQLite format 3\0", 16);
+}
+
+QStringList columnsOf(QSqlQuery& query, const QString& table) {
+    execOrThrow(query, QStringLiteral("PRAGMA table_info([%1])").arg(table));
+    QStringList columns;
+    while (query.next())
+        columns << query.value(1).toString();
+    query.finish();
+    return columns;
+}
+
+// The columns of each table as the schema creates them, read from a scratch database in memory
+// so that the check never drifts from the schema.
+QMap<QString, QStringList> schemaColumns() {
+    static const QMap<QString, QStringList> columns = [] {
+        const QString name = nextConnectionName();
+        QMap<QString, QStringList> result;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(QStringLiteral(":memory:"));
+            if (!db.open())
+                throw StoreError(db.lastError().text());
+            QSqlQuery query(db);
+            for (const QString& statement : schemaStatements())
+                execOrThrow(query, statement);
+            for (const QString& table : requiredTables())
+                result.insert(table, columnsOf(query, table));
+        }
+        QSqlDatabase::removeDatabase(name);
+        return result;
+    }();
+    return columns;
 }
 
 }  // namespace
@@ -101,16 +134,23 @@ void Database::createSchema() {
 }
 
 void Database::checkUsable() {
-    // Reading the table list touches the file: a damaged or locked file fails here, not later.
+    // Reading the table list touches the file: a damaged file fails here, not later.
     QSqlQuery query(connection());
-    execOrThrow(query, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
-    QStringList tables;
-    while (query.next())
-        tables << query.value(0).toString();
-    for (const QString& required : requiredTables()) {
-        if (!tables.contains(required))
-            throw StoreError(QStringLiteral("the database has no table %1").arg(required));
+    const QMap<QString, QStringList> expected = schemaColumns();
+    for (auto table = expected.cbegin(); table != expected.cend(); ++table) {
+        const QStringList present = columnsOf(query, table.key());
+        if (present.isEmpty())
+            throw StoreError(QStringLiteral("the database has no table %1").arg(table.key()));
+        for (const QString& column : table.value()) {
+            if (!present.contains(column, Qt::CaseInsensitive))
+                throw StoreError(
+                    QStringLiteral("the table %1 has no column %2").arg(table.key(), column));
+        }
     }
+    // Every run writes (the clean-up at start): a file another program holds in a write
+    // transaction, or that cannot be written at all, is unusable now rather than failing later.
+    execOrThrow(query, QStringLiteral("BEGIN IMMEDIATE"));
+    execOrThrow(query, QStringLiteral("ROLLBACK"));
 }
 
 }  // namespace vlr::store

@@ -60,10 +60,11 @@ QVariant toParameterValue(const ParamDecl& decl, const QVariant& value) {
         case ParamType::Text: {
             const QString text = value.toString();
             if (decl.size > 0 && text.size() > decl.size)
-                throw StoreError(QStringLiteral("text of %1 characters is longer than %2 allows (%3)")
-                                     .arg(text.size())
-                                     .arg(decl.name)
-                                     .arg(decl.size));
+                throw StoreError(
+                    QStringLiteral("text of %1 characters is longer than %2 allows (%3)")
+                        .arg(text.size())
+                        .arg(decl.name)
+                        .arg(decl.size));
             return text;
         }
     }

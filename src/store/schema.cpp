@@ -11,17 +11,23 @@ QString longColumn(const QString& name) {
 QString shortColumn(const QString& name) {
     return QStringLiteral("%1 INTEGER CHECK (%1 BETWEEN -32768 AND 32767)").arg(name);
 }
-QString bitColumn(const QString& name, const QString& extra = QString()) {
-    return QStringLiteral("%1 INTEGER%2 CHECK (%1 IN (0, 1))").arg(name, extra);
+QString bitColumn(const QString& name) {
+    return QStringLiteral("%1 INTEGER CHECK (%1 IN (0, 1))").arg(name);
+}
+// A flag the program relies on being set (a file's saved state, a row's printable mark): a null
+// written to it stores false, so a file can never be neither saved nor temporary and escape both
+// the catalog list and the clean-up.
+QString flagColumn(const QString& name) {
+    return QStringLiteral("%1 INTEGER NOT NULL ON CONFLICT REPLACE DEFAULT 0 CHECK (%1 IN (0, 1))")
+        .arg(name);
 }
 QString textColumn(const QString& name, int size) {
     return QStringLiteral("%1 TEXT CHECK (length(%1) <= %2)").arg(name).arg(size);
 }
 QString dateTimeColumn(const QString& name, const QString& extra = QString()) {
-    // Stored as local "YYYY-MM-DD HH:MM:SS" so that text order is chronological order.
-    return QStringLiteral("[%1] TEXT%2 CHECK ([%1] IS NULL OR [%1] GLOB "
-                          "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] "
-                          "[0-9][0-9]:[0-9][0-9]:[0-9][0-9]')")
+    // Stored as local "YYYY-MM-DD HH:MM:SS" so that text order is chronological order. Only a
+    // real date and time passes: datetime() gives back the same text for nothing else.
+    return QStringLiteral("[%1] TEXT%2 CHECK ([%1] IS NULL OR datetime([%1]) IS [%1])")
         .arg(name, extra);
 }
 QString singleColumn(const QString& name) {
@@ -29,14 +35,31 @@ QString singleColumn(const QString& name) {
     return QStringLiteral("%1 REAL").arg(name);
 }
 QString decimalColumn(const QString& name) {
-    // Decimal(18,5): 13 digits before the point, exactly 5 decimals kept.
-    return QStringLiteral("%1 REAL CHECK (%1 IS NULL OR (abs(%1) < 1e13 AND %1 = round(%1, 5)))")
-        .arg(name);
+    // Decimal(18,5): at most 13 digits before the point; the rounding to 5 decimals is done by
+    // the triggers of decimalRoundingTriggers().
+    return QStringLiteral("%1 REAL CHECK (%1 IS NULL OR abs(%1) < 1e13)").arg(name);
+}
+
+// A Decimal(18,5) column keeps any number written to it rounded to 5 decimals, whoever writes it.
+QStringList decimalRoundingTriggers(const QString& table, const QString& key) {
+    QStringList columns;
+    QStringList assignments;
+    for (int i = 1; i <= 10; ++i) {
+        columns << QStringLiteral("F%1").arg(i);
+        assignments << QStringLiteral("F%1 = round(F%1, 5)").arg(i);
+    }
+    const QString body = QStringLiteral("BEGIN UPDATE [%1] SET %2 WHERE %3 = NEW.%3; END")
+                             .arg(table, assignments.join(QStringLiteral(", ")), key);
+    return {
+        QStringLiteral("CREATE TRIGGER %1_round_insert AFTER INSERT ON [%1] %2").arg(table, body),
+        QStringLiteral("CREATE TRIGGER %1_round_update AFTER UPDATE OF %2 ON [%1] %3")
+            .arg(table, columns.join(QStringLiteral(", ")), body)};
 }
 
 // N, DateTime, F1..F10, T1..T10, B1..B10, Comment: the record row shared by Data and Data_Comm.
 QStringList recordRowColumns(QString (*numericColumn)(const QString&)) {
-    QStringList columns{longColumn(QStringLiteral("N")), dateTimeColumn(QStringLiteral("DateTime"))};
+    QStringList columns{longColumn(QStringLiteral("N")),
+                        dateTimeColumn(QStringLiteral("DateTime"))};
     for (int i = 1; i <= 10; ++i)
         columns << numericColumn(QStringLiteral("F%1").arg(i));
     for (int i = 1; i <= 10; ++i)
@@ -48,7 +71,8 @@ QStringList recordRowColumns(QString (*numericColumn)(const QString&)) {
 }
 
 QString createTable(const QString& name, const QStringList& columns) {
-    return QStringLiteral("CREATE TABLE [%1] (\n  %2\n)").arg(name, columns.join(QStringLiteral(",\n  ")));
+    return QStringLiteral("CREATE TABLE [%1] (\n  %2\n)")
+        .arg(name, columns.join(QStringLiteral(",\n  ")));
 }
 
 QString autoIncrementKey(const QString& name) {
@@ -71,14 +95,14 @@ QStringList schemaStatements() {
          dateTimeColumn(QStringLiteral("DataTime"),
                         QStringLiteral(" DEFAULT (datetime('now', 'localtime'))")),
          longColumn(QStringLiteral("DeviceListId")), textColumn(QStringLiteral("FileName"), 50),
-         bitColumn(QStringLiteral("FileSaved"), QStringLiteral(" DEFAULT 0")),
-         textColumn(QStringLiteral("Comment"), 100)});
+         flagColumn(QStringLiteral("FileSaved")), textColumn(QStringLiteral("Comment"), 100)});
 
     QStringList data{autoIncrementKey(QStringLiteral("DataId")),
                      longColumn(QStringLiteral("FileNameId"))};
     data << recordRowColumns(decimalColumn);
-    data << bitColumn(QStringLiteral("Printable"), QStringLiteral(" DEFAULT 0"));
+    data << flagColumn(QStringLiteral("Printable"));
     statements << createTable(QStringLiteral("Data"), data);
+    statements << decimalRoundingTriggers(QStringLiteral("Data"), QStringLiteral("DataId"));
     statements << QStringLiteral("CREATE INDEX Data_FileNameId ON Data (FileNameId)");
 
     QStringList comm{autoIncrementKey(QStringLiteral("DataId")),
@@ -91,14 +115,15 @@ QStringList schemaStatements() {
 
     statements << createTable(
         QStringLiteral("DeviceList"),
-        {autoIncrementKey(QStringLiteral("DeviceListId")), textColumn(QStringLiteral("DeviceName"), 50),
-         shortColumn(QStringLiteral("DeviceNumArc")), dateTimeColumn(QStringLiteral("DeviceVersion")),
-         shortColumn(QStringLiteral("DeviceType")), shortColumn(QStringLiteral("DeviceSubType")),
-         textColumn(QStringLiteral("Comment"), 50)});
+        {autoIncrementKey(QStringLiteral("DeviceListId")),
+         textColumn(QStringLiteral("DeviceName"), 50), shortColumn(QStringLiteral("DeviceNumArc")),
+         dateTimeColumn(QStringLiteral("DeviceVersion")), shortColumn(QStringLiteral("DeviceType")),
+         shortColumn(QStringLiteral("DeviceSubType")), textColumn(QStringLiteral("Comment"), 50)});
 
     // The instrument kinds; the program relies only on the ids.
     statements << QStringLiteral(
-        "INSERT INTO DeviceList (DeviceListId, DeviceName, DeviceNumArc, DeviceVersion, DeviceType, "
+        "INSERT INTO DeviceList (DeviceListId, DeviceName, DeviceNumArc, DeviceVersion, "
+        "DeviceType, "
         "DeviceSubType) VALUES\n"
         "  (1, 'ОСК-К9', 1, '2012-12-31 00:00:00', 1, 0),\n"
         "  (2, 'ВТР-К9', 1, '2012-12-31 00:00:00', 2, 30),\n"

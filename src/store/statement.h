@@ -11,10 +11,10 @@ namespace vlr::store {
 enum class ParamType { Long, Short, Bit, IEEESingle, DateTime, Text };
 
 struct ParamDecl {
-    QString name;            // "PFileNameId"
+    QString name;  // "PFileNameId"
     ParamType type;
-    int size = 0;            // characters, for Text
-    QVariant defaultValue;   // used when the caller does not set the parameter; null by default
+    int size = 0;           // characters, for Text
+    QVariant defaultValue;  // used when the caller does not set the parameter; null by default
 };
 
 // A fixed statement: its component name, its declared parameters and its SQLite text with

@@ -2,6 +2,8 @@
 
 #include "store/record_row.h"
 
+#include <QRegularExpression>
+
 #include <stdexcept>
 
 namespace vlr::store {
@@ -14,7 +16,8 @@ QString lines(std::initializer_list<const char*> parts) {
     return result.join(QLatin1Char('\n'));
 }
 
-ParamDecl param(const char* name, ParamType type, QVariant defaultValue = QVariant(), int size = 0) {
+ParamDecl param(const char* name, ParamType type, QVariant defaultValue = QVariant(),
+                int size = 0) {
     return ParamDecl{QString::fromLatin1(name), type, size, std::move(defaultValue)};
 }
 ParamDecl textParam(const char* name, int size, QVariant defaultValue = QVariant()) {
@@ -28,14 +31,11 @@ Statement rowSet(const char* name, QVector<ParamDecl> params, QString text) {
     return Statement{QString::fromLatin1(name), std::move(params), std::move(text), true};
 }
 
-QString recordFieldList(const QString& prefix, bool bracketDateTime) {
-    QStringList fields;
-    for (const QString& field : recordRowCopiedFields()) {
-        if (bracketDateTime && field == QLatin1String("DateTime"))
-            fields << QStringLiteral("[DateTime]");
-        else
-            fields << prefix + field;
-    }
+// The copied fields as an insert's column list; DateTime is bracketed as in the original texts.
+QString insertFieldList() {
+    QStringList fields = recordRowCopiedFields();
+    fields.replaceInStrings(QRegularExpression(QStringLiteral("^DateTime$")),
+                            QStringLiteral("[DateTime]"));
     return fields.join(QStringLiteral(", "));
 }
 
@@ -44,7 +44,8 @@ const QString kDefaultOrderBy = QStringLiteral("order by N, DateTime;");
 }  // namespace
 
 const Statement& ADOQuery_CommDeleteAll() {
-    static const Statement s = command("ADOQuery_CommDeleteAll", {}, lines({"delete from Data_Comm;"}));
+    static const Statement s =
+        command("ADOQuery_CommDeleteAll", {}, lines({"delete from Data_Comm;"}));
     return s;
 }
 
@@ -57,26 +58,27 @@ const Statement& ADOQuery_TempDeleteData() {
 }
 
 const Statement& ADOQuery_TempDelete() {
-    static const Statement s = command("ADOQuery_TempDelete", {},
-                                       lines({"delete from [Catalog]", "where FileSaved=0;"}));
+    static const Statement s =
+        command("ADOQuery_TempDelete", {}, lines({"delete from [Catalog]", "where FileSaved=0;"}));
     return s;
 }
 
 const Statement& ADOQuery_CreateFile() {
-    static const Statement s = command(
-        "ADOQuery_CreateFile",
-        {textParam("PFileName", 50, QString()), param("PDeviceListId", ParamType::Long),
-         param("PFileSaved", ParamType::Bit, false)},
-        lines({"Insert into [Catalog] (FileName, DeviceListId, FileSaved)",
-               "values (:PFileName, :PDeviceListId, :PFileSaved);"}));
+    static const Statement s =
+        command("ADOQuery_CreateFile",
+                {textParam("PFileName", 50, QString()), param("PDeviceListId", ParamType::Long),
+                 param("PFileSaved", ParamType::Bit, false)},
+                lines({"Insert into [Catalog] (FileName, DeviceListId, FileSaved)",
+                       "values (:PFileName, :PDeviceListId, :PFileSaved);"}));
     return s;
 }
 
 const Statement& ADOQuery_FindFileId() {
-    static const Statement s = rowSet(
-        "ADOQuery_FindFileId",
-        {textParam("PFileName", 50, QString()), param("PFileSaved", ParamType::Bit, true)},
-        lines({"Select *", "From [Catalog]", "Where FileName=:PFileName and FileSaved=:PFileSaved"}));
+    static const Statement s =
+        rowSet("ADOQuery_FindFileId",
+               {textParam("PFileName", 50, QString()), param("PFileSaved", ParamType::Bit, true)},
+               lines({"Select *", "From [Catalog]",
+                      "Where FileName=:PFileName and FileSaved=:PFileSaved"}));
     return s;
 }
 
@@ -88,11 +90,11 @@ const Statement& ADOQuery_FindFile() {
 }
 
 const Statement& ADOQuery_SaveFile() {
-    static const Statement s = command(
-        "ADOQuery_SaveFile",
-        {param("PFileNameId", ParamType::Long, 0), textParam("PFileName", 50, QString())},
-        lines({"update [Catalog]", "set FileName=:PFileName, FileSaved=1",
-               "where FileNameId=:PFileNameId;"}));
+    static const Statement s =
+        command("ADOQuery_SaveFile",
+                {param("PFileNameId", ParamType::Long, 0), textParam("PFileName", 50, QString())},
+                lines({"update [Catalog]", "set FileName=:PFileName, FileSaved=1",
+                       "where FileNameId=:PFileNameId;"}));
     return s;
 }
 
@@ -112,29 +114,24 @@ const Statement& ADOQuery_DeleteFile() {
 
 const Statement& ADOQuery_CatalogSearch() {
     // Saved files by name; files of one name oldest first (ids break ties within one second).
-    static const Statement s =
-        rowSet("ADOQuery_CatalogSearch", {},
-               lines({"select *", "from [Catalog]", "where FileSaved=1",
-                      "order by FileName, DataTime, FileNameId;"}));
+    static const Statement s = rowSet("ADOQuery_CatalogSearch", {},
+                                      lines({"select *", "from [Catalog]", "where FileSaved=1",
+                                             "order by FileName, DataTime, FileNameId;"}));
     return s;
 }
 
 const Statement& ADOQuery_CopyRec() {
-    // Data holds F1..F10 as Decimal(18,5): the single-precision values are rounded to 5 decimals
-    // on the way, so 12.3 received reads back as exactly 12.3.
+    // Every field of the record row but Comment; Data's decimal columns round F1..F10 to 5
+    // decimals on the way in, so 12.3 received reads back as exactly 12.3.
     static const Statement s = [] {
         QStringList selected;
-        for (const QString& field : recordRowCopiedFields()) {
-            if (field.startsWith(QLatin1Char('F')))
-                selected << QStringLiteral("round(Data_Comm.%1, 5)").arg(field);
-            else
-                selected << QStringLiteral("Data_Comm.") + field;
-        }
+        for (const QString& field : recordRowCopiedFields())
+            selected << QStringLiteral("Data_Comm.") + field;
         selected << QStringLiteral(":PFileNameId");
-        const QString text =
-            QStringLiteral("INSERT INTO Data ( ") + recordFieldList(QString(), true) +
-            QStringLiteral(", FileNameId )\nSELECT ") + selected.join(QStringLiteral(", ")) +
-            QStringLiteral("\nFROM Data_Comm\nWHERE Data_Comm.DataId=:PDataId;");
+        const QString text = QStringLiteral("INSERT INTO Data ( ") + insertFieldList() +
+                             QStringLiteral(", FileNameId )\n") + QStringLiteral("SELECT ") +
+                             selected.join(QStringLiteral(", ")) +
+                             QStringLiteral("\nFROM Data_Comm\nWHERE Data_Comm.DataId=:PDataId;");
         return command("ADOQuery_CopyRec",
                        {param("PDataId", ParamType::Long), param("PFileNameId", ParamType::Long)},
                        text);
@@ -154,11 +151,11 @@ const Statement& ADOQuery_CommSearch() {
 }
 
 const Statement& ADOQuery_SearchDev() {
-    static const Statement s = rowSet(
-        "ADOQuery_SearchDev",
-        {param("PDevType", ParamType::Short, 0), param("PDevSubType", ParamType::Short, 0)},
-        lines({"", "select *", "from DeviceList",
-               "where ((DeviceType=:PDevType) and (DeviceSubType=:PDevSubType));"}));
+    static const Statement s =
+        rowSet("ADOQuery_SearchDev",
+               {param("PDevType", ParamType::Short, 0), param("PDevSubType", ParamType::Short, 0)},
+               lines({"", "select *", "from DeviceList",
+                      "where ((DeviceType=:PDevType) and (DeviceSubType=:PDevSubType));"}));
     return s;
 }
 
@@ -171,10 +168,12 @@ const Statement& ADOQuery_CommDelete() {
 
 const Statement& ADOQuery_CommAdd() {
     static const Statement s = [] {
-        QVector<ParamDecl> params{param("PN", ParamType::Long), param("PDateTime", ParamType::DateTime),
+        QVector<ParamDecl> params{param("PN", ParamType::Long),
+                                  param("PDateTime", ParamType::DateTime),
                                   param("PDeviceListId", ParamType::Long)};
         for (int i = 1; i <= 10; ++i)
-            params << ParamDecl{QStringLiteral("PF%1").arg(i), ParamType::IEEESingle, 0, QVariant()};
+            params << ParamDecl{QStringLiteral("PF%1").arg(i), ParamType::IEEESingle, 0,
+                                QVariant()};
         for (int i = 1; i <= 10; ++i)
             params << ParamDecl{QStringLiteral("PT%1").arg(i), ParamType::Text, 50, QVariant()};
         for (int i = 1; i <= 10; ++i)
@@ -185,7 +184,8 @@ const Statement& ADOQuery_CommAdd() {
                             QStringLiteral("DeviceListId")};
         QStringList values{QStringLiteral(":PN"), QStringLiteral(":PDateTime"),
                            QStringLiteral(":PDeviceListId")};
-        for (const QString& group : {QStringLiteral("F"), QStringLiteral("T"), QStringLiteral("B")}) {
+        for (const QString& group :
+             {QStringLiteral("F"), QStringLiteral("T"), QStringLiteral("B")}) {
             for (int i = 1; i <= 10; ++i) {
                 columns << group + QString::number(i);
                 values << QStringLiteral(":P") + group + QString::number(i);
@@ -218,10 +218,10 @@ const Statement& ADOQuery_Print() {
 }
 
 const Statement& ADOQuery_Edit() {
-    static const Statement s = command(
-        "ADOQuery_Edit",
-        {param("PDataId", ParamType::Long, 0), textParam("PComment", 50, QString())},
-        lines({"update Data", "set Comment=:PComment", "where DataId=:PDataId"}));
+    static const Statement s =
+        command("ADOQuery_Edit",
+                {param("PDataId", ParamType::Long, 0), textParam("PComment", 50, QString())},
+                lines({"update Data", "set Comment=:PComment", "where DataId=:PDataId"}));
     return s;
 }
 

@@ -1,0 +1,224 @@
+#include "xls/xls_workbook.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace vlr::xls {
+
+QString limitedTrimmedName(const QString& text, int maxLength) {
+    qsizetype length = std::min<qsizetype>(text.size(), maxLength);
+    if (length < text.size() && length > 0 && text.at(length - 1).isHighSurrogate()) {
+        --length;  // half a character would be an invalid text in the file
+    }
+    qsizetype begin = 0;
+    while (begin < length && text.at(begin).unicode() <= 0x20) {
+        ++begin;
+    }
+    while (length > begin && text.at(length - 1).unicode() <= 0x20) {
+        --length;
+    }
+    return text.mid(begin, length - begin);
+}
+
+// ---- worksheet -------------------------------------------------------------------------------
+
+TvteXLSWorksheet::TvteXLSWorksheet(TvteXLSWorkbook* workbook, const QString& name)
+    : workbook_(workbook), name_(name) {}
+
+int TvteXLSWorksheet::SheetIndex() const {
+    return workbook_ ? workbook_->IndexOf(this) : -1;
+}
+
+void TvteXLSWorksheet::SetName(const QString& name) {
+    name_ = limitedTrimmedName(name, 31);
+}
+
+bool TvteXLSWorksheet::intersects(const RangeData& range, std::int32_t left, std::int32_t top,
+                                  std::int32_t right, std::int32_t bottom) const {
+    return range.left <= right && left <= range.right && range.top <= bottom && top <= range.bottom;
+}
+
+TvteXLSRange TvteXLSWorksheet::GetRange(std::int32_t left, std::int32_t top, std::int32_t right,
+                                        std::int32_t bottom) {
+    // No range starting above the search key can reach row top, since MaxRangeHeight bounds
+    // every range's height.
+    const std::int64_t key64 = std::int64_t{top} - maxRangeHeight_ + 1;
+    const auto key = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        key64, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    const bool keyBeyondInt = key64 > std::numeric_limits<std::int32_t>::max();
+
+    bool found = false;
+    bool removed = false;
+    std::uint32_t result = 0;
+    auto bucket = keyBeyondInt ? byTop_.end() : byTop_.lower_bound(key);
+    while (bucket != byTop_.end() && bucket->first <= bottom) {
+        std::vector<std::uint32_t>& members = bucket->second;
+        for (size_t i = 0; i < members.size();) {
+            const RangeData& range = pool_[members[i]];
+            if (range.left == left && range.top == top && range.right == right &&
+                range.bottom == bottom) {
+                found = true;
+                result = members[i];
+                ++i;
+            } else if (intersects(range, left, top, right, bottom)) {
+                releaseSlot(members[i]);
+                members.erase(members.begin() + static_cast<std::ptrdiff_t>(i));
+                removed = true;
+            } else {
+                ++i;
+            }
+        }
+        bucket = members.empty() ? byTop_.erase(bucket) : std::next(bucket);
+    }
+
+    if (!found) {
+        // Appending to the bucket of top puts the range after every range of equal Top and
+        // before every range of greater Top.
+        result = createRange(left, top, right, bottom);
+        byTop_[top].push_back(result);
+    }
+
+    const std::int64_t height = std::int64_t{bottom} - top + 1;
+    if (removed) {
+        recomputeMaxRangeHeight();
+    } else if (height > maxRangeHeight_) {
+        maxRangeHeight_ = static_cast<std::int32_t>(
+            std::min<std::int64_t>(height, std::numeric_limits<std::int32_t>::max()));
+    }
+    widenBounds(left, top, right, bottom);
+    return TvteXLSRange(this, result);
+}
+
+std::uint32_t TvteXLSWorksheet::createRange(std::int32_t left, std::int32_t top, std::int32_t right,
+                                            std::int32_t bottom) {
+    std::uint32_t slot;
+    if (!freeSlots_.empty()) {
+        slot = freeSlots_.back();
+        freeSlots_.pop_back();
+    } else {
+        slot = static_cast<std::uint32_t>(pool_.size());
+        pool_.emplace_back();
+    }
+    RangeData& range = pool_[slot];
+    range.left = left;
+    range.top = top;
+    range.right = right;
+    range.bottom = bottom;
+    range.style = 0;
+    range.type = TvteXLSValueType::Empty;
+    range.localMsecs = 0;
+    ++heightCounts_[std::int64_t{bottom} - top + 1];
+    ++rangeCount_;
+    return slot;
+}
+
+void TvteXLSWorksheet::releaseSlot(std::uint32_t slot) {
+    const RangeData& range = pool_[slot];
+    const auto height = heightCounts_.find(std::int64_t{range.bottom} - range.top + 1);
+    if (--height->second == 0) {
+        heightCounts_.erase(height);
+    }
+    freeSlots_.push_back(slot);
+    --rangeCount_;
+}
+
+void TvteXLSWorksheet::recomputeMaxRangeHeight() {
+    std::int64_t largest = 1;
+    if (!heightCounts_.empty()) {
+        largest = std::max<std::int64_t>(largest, heightCounts_.rbegin()->first);
+    }
+    maxRangeHeight_ = static_cast<std::int32_t>(
+        std::min<std::int64_t>(largest, std::numeric_limits<std::int32_t>::max()));
+}
+
+void TvteXLSWorksheet::widenBounds(std::int32_t left, std::int32_t top, std::int32_t right,
+                                   std::int32_t bottom) {
+    if (minCol_ == -1 || minCol_ > left) {
+        minCol_ = left;
+    }
+    if (minRow_ == -1 || minRow_ > top) {
+        minRow_ = top;
+    }
+    if (maxCol_ == -1 || maxCol_ < right) {
+        maxCol_ = right;
+    }
+    if (maxRow_ == -1 || maxRow_ < bottom) {
+        maxRow_ = bottom;
+    }
+}
+
+std::vector<TvteXLSRange> TvteXLSWorksheet::Ranges() const {
+    std::vector<TvteXLSRange> ranges;
+    ranges.reserve(static_cast<size_t>(rangeCount_));
+    forEachRange([&ranges](const TvteXLSRange& range) { ranges.push_back(range); });
+    return ranges;
+}
+
+void TvteXLSWorksheet::forEachRange(const std::function<void(const TvteXLSRange&)>& visit) const {
+    auto* self = const_cast<TvteXLSWorksheet*>(this);
+    for (const auto& entry : byTop_) {
+        for (const std::uint32_t slot : entry.second) {
+            visit(TvteXLSRange(self, slot));
+        }
+    }
+}
+
+void TvteXLSWorksheet::rangesCoveringRow(std::int32_t row, std::vector<TvteXLSRange>& out) const {
+    out.clear();
+    auto* self = const_cast<TvteXLSWorksheet*>(this);
+    const std::int64_t firstTop = std::int64_t{row} - maxRangeHeight_ + 1;
+    auto bucket = firstTop < std::numeric_limits<std::int32_t>::min()
+                      ? byTop_.begin()
+                      : byTop_.lower_bound(static_cast<std::int32_t>(firstTop));
+    for (; bucket != byTop_.end() && bucket->first <= row; ++bucket) {
+        for (const std::uint32_t slot : bucket->second) {
+            if (pool_[slot].bottom >= row) {
+                out.push_back(TvteXLSRange(self, slot));
+            }
+        }
+    }
+    std::stable_sort(out.begin(), out.end(), [](const TvteXLSRange& a, const TvteXLSRange& b) {
+        return a.Left() < b.Left();
+    });
+}
+
+TvteXLSWorksheet::TextSpan TvteXLSWorksheet::storeText(const QString& text) {
+    const auto offset = static_cast<std::uint32_t>(textPool_.size());
+    textPool_.append(text);
+    return TextSpan{offset, static_cast<std::uint32_t>(text.size())};
+}
+
+// ---- workbook --------------------------------------------------------------------------------
+
+TvteXLSWorkbook::TvteXLSWorkbook() = default;
+TvteXLSWorkbook::~TvteXLSWorkbook() = default;
+
+void TvteXLSWorkbook::SetTitle(const QString& title) {
+    title_ = limitedTrimmedName(title, 66);
+}
+
+TvteXLSWorksheet& TvteXLSWorkbook::AddSheet() {
+    int number = SheetCount() + 1;
+    const auto taken = [this](const QString& name) {
+        return std::any_of(sheets_.begin(), sheets_.end(), [&name](const auto& sheet) {
+            return sheet->Name().compare(name, Qt::CaseInsensitive) == 0;
+        });
+    };
+    while (taken(QStringLiteral("Sheet%1").arg(number))) {
+        ++number;
+    }
+    sheets_.push_back(
+        std::make_unique<TvteXLSWorksheet>(this, QStringLiteral("Sheet%1").arg(number)));
+    return *sheets_.back();
+}
+
+int TvteXLSWorkbook::IndexOf(const TvteXLSWorksheet* sheet) const {
+    for (size_t i = 0; i < sheets_.size(); ++i) {
+        if (sheets_[i].get() == sheet) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+}  // namespace vlr::xls

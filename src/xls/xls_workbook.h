@@ -1,0 +1,199 @@
+#pragma once
+
+#include "xls/xls_page_setup.h"
+#include "xls/xls_style.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QVariant>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace vlr::xls {
+
+class TvteXLSWorkbook;
+class TvteXLSWorksheet;
+
+// What a range's value holds. Short, int, float, double and unsigned char values are number
+// cells; everything else is written as text. Other variant types (64-bit and unsigned
+// integers, booleans, times, ...) are kept as their standard text, a date alone as a
+// date-time at midnight.
+enum class TvteXLSValueType : std::uint8_t {
+    Empty,
+    Null,
+    Int16,
+    Int32,
+    Single,
+    Double,
+    Byte,
+    DateTime,
+    Text,
+};
+
+enum class TvteXLSCellKind : std::uint8_t { Number, Text };
+
+// A handle to one range of a worksheet. It stays valid until a later GetRange removes the
+// range (an intersecting, different rectangle) or the worksheet is freed.
+class TvteXLSRange {
+public:
+    TvteXLSRange() = default;
+
+    TvteXLSWorksheet* Worksheet() const { return sheet_; }
+    std::int32_t Left() const;
+    std::int32_t Top() const;
+    std::int32_t Right() const;
+    std::int32_t Bottom() const;
+    bool coversOneCell() const;
+
+    // Text (QString or UTF-8 QByteArray) gets every CR LF replaced by LF.
+    void SetValue(const QVariant& value);
+    QVariant Value() const;
+    TvteXLSValueType ValueType() const;
+    TvteXLSCellKind CellKind() const;
+    double Number() const;  // the value of a number cell
+    QString Text() const;   // the text of a text cell; empty for empty and null values
+
+    TvteXLSCellStyle Style() const;
+    void SetStyle(const TvteXLSCellStyle& style);
+    std::uint32_t StyleIndex() const;  // into the workbook's style table
+
+    // Unique among the live ranges of the sheet and below TvteXLSWorksheet::SlotCount().
+    std::uint32_t Slot() const { return slot_; }
+
+    bool operator==(const TvteXLSRange& other) const {
+        return sheet_ == other.sheet_ && slot_ == other.slot_;
+    }
+    bool operator!=(const TvteXLSRange& other) const { return !(*this == other); }
+
+private:
+    friend class TvteXLSWorksheet;
+    TvteXLSRange(TvteXLSWorksheet* sheet, std::uint32_t slot) : sheet_(sheet), slot_(slot) {}
+
+    TvteXLSWorksheet* sheet_ = nullptr;
+    std::uint32_t slot_ = 0;
+};
+
+class TvteXLSWorksheet {
+public:
+    TvteXLSWorksheet(TvteXLSWorkbook* workbook, const QString& name);
+    TvteXLSWorksheet(const TvteXLSWorksheet&) = delete;
+    TvteXLSWorksheet& operator=(const TvteXLSWorksheet&) = delete;
+
+    TvteXLSWorkbook* Workbook() const { return workbook_; }
+    int SheetIndex() const;
+
+    const QString& Name() const { return name_; }
+    void SetName(const QString& name);  // first 31 characters, then trimmed
+
+    TvteXLSPageSetup& PageSetup() { return pageSetup_; }
+    const TvteXLSPageSetup& PageSetup() const { return pageSetup_; }
+
+    // Bounds of every rectangle ever asked for; -1 while none was.
+    std::int32_t MinCol() const { return minCol_; }
+    std::int32_t MinRow() const { return minRow_; }
+    std::int32_t MaxCol() const { return maxCol_; }
+    std::int32_t MaxRow() const { return maxRow_; }
+    std::int32_t MaxRangeHeight() const { return maxRangeHeight_; }
+
+    // The range with exactly this rectangle, created when missing; ranges that intersect it
+    // in any other way are removed.
+    TvteXLSRange GetRange(std::int32_t left, std::int32_t top, std::int32_t right,
+                          std::int32_t bottom);
+
+    int RangeCount() const { return rangeCount_; }
+    // Ranges ordered by Top, ranges of equal Top in the order they were created.
+    std::vector<TvteXLSRange> Ranges() const;
+    void forEachRange(const std::function<void(const TvteXLSRange&)>& visit) const;
+    // The ranges reaching row r, ordered by Left; out is cleared first.
+    void rangesCoveringRow(std::int32_t row, std::vector<TvteXLSRange>& out) const;
+    std::uint32_t SlotCount() const { return static_cast<std::uint32_t>(pool_.size()); }
+
+private:
+    friend class TvteXLSRange;
+
+    struct TextSpan {
+        std::uint32_t offset;
+        std::uint32_t length;
+    };
+    // One range in 32 bytes: the style is shared, text lives in the sheet's text pool.
+    struct RangeData {
+        std::int32_t left, top, right, bottom;
+        std::uint32_t style;
+        TvteXLSValueType type;
+        union {
+            double number;
+            std::int64_t localMsecs;  // date-time without time zone: Julian day * 86400000 + ms
+            TextSpan text;
+        };
+    };
+
+    bool intersects(const RangeData& range, std::int32_t left, std::int32_t top, std::int32_t right,
+                    std::int32_t bottom) const;
+    std::uint32_t createRange(std::int32_t left, std::int32_t top, std::int32_t right,
+                              std::int32_t bottom);
+    void releaseSlot(std::uint32_t slot);
+    void recomputeMaxRangeHeight();
+    void widenBounds(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
+    TextSpan storeText(const QString& text);
+
+    TvteXLSWorkbook* workbook_;
+    QString name_;
+    TvteXLSPageSetup pageSetup_;
+    std::int32_t minCol_ = -1;
+    std::int32_t minRow_ = -1;
+    std::int32_t maxCol_ = -1;
+    std::int32_t maxRow_ = -1;
+    std::int32_t maxRangeHeight_ = 0;
+
+    std::deque<RangeData> pool_;            // never moves, so slots stay put
+    std::vector<std::uint32_t> freeSlots_;  // slots of removed ranges, reused first
+    // The ordered range list, kept as one bucket per Top in insertion order. Walking the
+    // buckets in key order visits exactly the list ordered by Top with ties in insertion
+    // order, so the ordered search runs on it unchanged while inserting stays cheap.
+    std::map<std::int32_t, std::vector<std::uint32_t>> byTop_;
+    int rangeCount_ = 0;
+    std::map<std::int64_t, int> heightCounts_;  // ranges per height, to recompute the maximum
+    QString textPool_;                          // every text value, back to back
+};
+
+class TvteXLSWorkbook {
+public:
+    TvteXLSWorkbook();
+    ~TvteXLSWorkbook();
+    TvteXLSWorkbook(const TvteXLSWorkbook&) = delete;
+    TvteXLSWorkbook& operator=(const TvteXLSWorkbook&) = delete;
+
+    const QString& Title() const { return title_; }
+    void SetTitle(const QString& title);  // first 66 characters, then trimmed
+
+    TvteXLSWorksheet& AddSheet();
+    int SheetCount() const { return static_cast<int>(sheets_.size()); }
+    TvteXLSWorksheet& Sheet(int index) { return *sheets_.at(static_cast<size_t>(index)); }
+    const TvteXLSWorksheet& Sheet(int index) const {
+        return *sheets_.at(static_cast<size_t>(index));
+    }
+    int IndexOf(const TvteXLSWorksheet* sheet) const;
+
+    TvteXLSStyleTable& Styles() { return styles_; }
+    const TvteXLSStyleTable& Styles() const { return styles_; }
+
+private:
+    QString title_ = QStringLiteral("Quorvel");
+    std::vector<std::unique_ptr<TvteXLSWorksheet>> sheets_;
+    TvteXLSStyleTable styles_;
+};
+
+// Keeps the first maxLength UTF-16 code units (never half of a surrogate pair), then removes
+// leading and trailing blanks and control characters.
+QString limitedTrimmedName(const QString& text, int maxLength);
+
+// The user's date-time text: short date, a space and the long time, the time left out at
+// exactly midnight. Under Russian settings "dd.MM.yyyy H:mm:ss".
+QString dateTimeText(const QDateTime& value);
+
+}  // namespace vlr::xls

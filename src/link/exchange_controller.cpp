@@ -1,0 +1,436 @@
+#include "link/exchange_controller.h"
+
+#include "link/frame_codec.h"
+#include "link/record_decoder.h"
+#include "link/serial_link.h"
+#include "link/tick_timer.h"
+#include "store/database.h"
+#include "store/query.h"
+#include "store/record_row.h"
+#include "store/statements.h"
+#include "store/store_error.h"
+
+#include <QRegularExpression>
+#include <QSqlQuery>
+
+#include <algorithm>
+#include <cstring>
+
+namespace vlr::link {
+namespace {
+
+constexpr int PanelProgress = 0;
+constexpr int PanelPort = 1;
+constexpr int PanelDevice = 2;
+
+constexpr int MinimumIdentificationBytes = 11;
+
+QString errorCaption() {
+    return QStringLiteral("Ошибка");
+}
+
+bool chunkHolds(const QByteArray& chunk, char letter) {
+    return std::memchr(chunk.constData(), letter, static_cast<size_t>(chunk.size())) != nullptr;
+}
+
+}  // namespace
+
+ExchangeController::ExchangeController(SerialLink& port, TickTimer& comOutTimer,
+                                       store::Database& database, ExchangeView& view,
+                                       PortSettings settings)
+    : port_(port),
+      timer_(comOutTimer),
+      database_(database),
+      view_(view),
+      settings_(std::move(settings)) {
+    port_.onReceiveData = [this](const QByteArray& chunk) { CommPortDriver1ReceiveData(chunk); };
+    port_.onPortError = [this] { onPortError(); };
+    timer_.onTick = [this] { Timer_ComOutTimer(); };
+    resetLink();
+    timer_.start();
+}
+
+ExchangeController::~ExchangeController() {
+    port_.onReceiveData = nullptr;
+    port_.onPortError = nullptr;
+    timer_.onTick = nullptr;
+    timer_.stop();
+}
+
+void ExchangeController::setPresentPorts(const std::array<bool, 16>& present) {
+    PresentPorts_ = present;
+    ScanEnabled_ = true;
+}
+
+ExchangeController::State ExchangeController::state() const {
+    if (!LinkUp_)
+        return State::Probing;
+    switch (CommandLetter_) {
+        case LetterIdentify:
+            return State::Identifying;
+        case LetterFirstRecord:
+            return State::Reading;
+        default:
+            return State::Connected;
+    }
+}
+
+void ExchangeController::CommPortDriver1ReceiveData(const QByteArray& chunk) {
+    timer_.stop();
+    DataSeen_ = true;
+    // Only this chunk is scanned: partial frames cost no more than their new bytes.
+    if (chunkHolds(chunk, EndMark))
+        EndMarkSeen_ = true;
+    if (chunkHolds(chunk, LetterProbe))
+        EchoSeen_ = true;
+
+    if (CommandLetter_ == LetterProbe) {
+        // Probing or keep-alive: only the echo matters; the bytes are dropped unstored.
+        buffer_.clear();
+    } else {
+        receiveForFrame(chunk);
+    }
+    timer_.start();
+}
+
+void ExchangeController::receiveForFrame(const QByteArray& chunk) {
+    if (!buffer_.append(chunk.constData(), chunk.size())) {
+        // No frame is this long. Keep what leads up to an end mark inside the chunk; without
+        // one the buffer is dropped and the link reset rather than written past its end.
+        const int room = ReceiveBuffer::Capacity - buffer_.length();
+        const int endMark = chunk.indexOf(EndMark);
+        if (endMark < 0 || endMark >= room) {
+            resetLink();
+            return;
+        }
+        buffer_.append(chunk.constData(), endMark + 1);
+    }
+    if (!EndMarkSeen_)
+        return;
+    if (CommandLetter_ == LetterIdentify)
+        onIdentificationFrame();
+    else if (CommandLetter_ == LetterFirstRecord)
+        onRecordFrame();
+}
+
+void ExchangeController::onIdentificationFrame() {
+    const int length = DecodeLongFrame(buffer_.data(), buffer_.highestIndex());
+    const IdentifyOutcome outcome = length >= MinimumIdentificationBytes
+                                        ? identify(length)
+                                        : IdentifyOutcome::TransmissionError;
+    switch (outcome) {
+        case IdentifyOutcome::TransmissionError:
+            setPanel(PanelProgress, QStringLiteral("Ошибка передачи. Повтор."));
+            resetLink();
+            break;
+        case IdentifyOutcome::NotIdentified:
+            resetLink();
+            view_.showMessage(QStringLiteral("Прибор не опознан!"), errorCaption(),
+                              MessageIcon::Error);
+            break;
+        case IdentifyOutcome::Identified:
+            buffer_.clear();
+            EndMarkSeen_ = false;
+            setPanel(PanelDevice, DeviceName_);
+            if (ExpectedTotal_ != 0)
+                setReadArchiveEnabled(true);
+            CommandLetter_ = LetterProbe;
+            send(LetterProbe);
+            break;
+    }
+}
+
+ExchangeController::IdentifyOutcome ExchangeController::identify(int payloadLength) {
+    const std::uint8_t* payload = buffer_.data();
+    Identified_ = false;
+    DeviceType_ = payload[0];
+    DeviceSubType_ = payload[1];
+    FirmwareDate_ = ReadVersionDate(payload, 2);
+    if (!lookUpDevice())
+        return IdentifyOutcome::NotIdentified;
+    Identified_ = true;
+
+    if (FirmwareDate_ > DeviceVersion_) {
+        setPanel(PanelProgress, QStringLiteral("Неизвестная версия прибора"));
+        ExpectedTotal_ = 0;
+        return IdentifyOutcome::Identified;
+    }
+    // The counts of archives the instrument did not send are unknown, not zero.
+    if (payloadLength < 7 + 4 * DeviceNumArc_)
+        return IdentifyOutcome::TransmissionError;
+
+    ExpectedCounts_.assign(static_cast<size_t>(DeviceNumArc_), 0);
+    ReceivedCounts_.assign(static_cast<size_t>(DeviceNumArc_), 0);
+    ExpectedTotal_ = 0;
+    for (int i = 0; i < DeviceNumArc_; ++i) {
+        ExpectedCounts_[static_cast<size_t>(i)] = ReadWord(payload, 7 + 4 * i);
+        ExpectedTotal_ += ExpectedCounts_[static_cast<size_t>(i)];
+    }
+    CurrentArchive_ = 0;
+    ReceivedTotal_ = 0;
+    setPanel(PanelProgress, QString());
+
+    showKindTabs();
+    if (!Identified_)
+        return IdentifyOutcome::NotIdentified;
+    if (ExpectedTotal_ == 0)
+        view_.showMessage(QStringLiteral("Записей в архиве нет!"), QStringLiteral("Информация"),
+                          MessageIcon::Information);
+    return IdentifyOutcome::Identified;
+}
+
+bool ExchangeController::lookUpDevice() {
+    try {
+        store::Query search(database_, store::ADOQuery_SearchDev());
+        search.set(QStringLiteral("PDevType"), DeviceType_)
+            .set(QStringLiteral("PDevSubType"), DeviceSubType_);
+        QSqlQuery& rows = search.open();
+        if (!rows.next())
+            return false;
+        DeviceListId_ = rows.value(QStringLiteral("DeviceListId")).toInt();
+        DeviceName_ = rows.value(QStringLiteral("DeviceName")).toString();
+        DeviceNumArc_ = std::max(0, rows.value(QStringLiteral("DeviceNumArc")).toInt());
+        DeviceVersion_ =
+            store::fromStoredDateTime(rows.value(QStringLiteral("DeviceVersion"))).date();
+        rows.finish();
+        return true;
+    } catch (const store::StoreError&) {
+        // A search that cannot run identifies nothing, as when no row matches.
+        return false;
+    }
+}
+
+void ExchangeController::showKindTabs() {
+    switch (DeviceListId_) {
+        case 1:
+            view_.showTab(CommTab::Osk, DeviceName_);
+            break;
+        case 2:
+        case 3:
+        case 4:
+            view_.showTab(CommTab::Vtr, DeviceName_);
+            break;
+        case 5:
+            view_.showTab(CommTab::Vtr, DeviceName_);
+            view_.showTab(CommTab::Asphalt, QStringLiteral("ВТР-К9 Асфальтобетон"));
+            break;
+        default:
+            Identified_ = false;
+            break;
+    }
+}
+
+bool ExchangeController::A_ReadArcExecute() {
+    if (!Identified_ || !readArchiveEnabled_ || state() != State::Connected)
+        return false;
+    LockCommCommands();
+    try {
+        store::Query(database_, store::ADOQuery_CommDelete())
+            .set(QStringLiteral("PDeviceListId"), DeviceListId_)
+            .exec();
+    } catch (const store::StoreError&) {
+        // The old rows of the kind then stay beside the new ones; nothing to tell the user.
+    }
+    view_.RefreshCommView();
+
+    timer_.stop();
+    CommandLetter_ = LetterFirstRecord;
+    DataSeen_ = true;
+    EchoSeen_ = true;
+    EndMarkSeen_ = false;
+    buffer_.clear();
+    ReceivedTotal_ = 0;
+    std::fill(ReceivedCounts_.begin(), ReceivedCounts_.end(), 0);
+    // Empty archives answer no request: start at the first one that holds records.
+    CurrentArchive_ = nextArchiveWithRecords(0);
+    view_.startRefreshTimer();
+    send(LetterFirstRecord);
+    timer_.start();
+    return true;
+}
+
+void ExchangeController::onRecordFrame() {
+    const int length = DecodeShortFrame(buffer_.data(), buffer_.highestIndex());
+    if (length == 0) {
+        view_.showMessage(QStringLiteral("Ошибка передачи данных !!!"), errorCaption(),
+                          MessageIcon::Error);
+        resetLink();
+        return;
+    }
+    recordStep(length);
+}
+
+void ExchangeController::recordStep(int payloadLength) {
+    const auto archive = static_cast<size_t>(CurrentArchive_);
+    const RecordContext record{buffer_.data(), payloadLength,   DeviceListId_,
+                               DeviceSubType_, CurrentArchive_, ReceivedCounts_[archive] + 1};
+    try {
+        if (decodeRecord(record, database_) == RecordOutcome::TooShort) {
+            // The rest of the record was never sent: nothing of it is stored.
+            view_.showMessage(QStringLiteral("Ошибка передачи данных !!!"), errorCaption(),
+                              MessageIcon::Error);
+            resetLink();
+            return;
+        }
+    } catch (const store::StoreError& error) {
+        view_.showMessage(error.message(), errorCaption(), MessageIcon::Error);
+    }
+    // A box shown above lets other events run; a reset meanwhile ends this read.
+    if (state() != State::Reading)
+        return;
+
+    ++ReceivedCounts_[archive];
+    ++ReceivedTotal_;
+    setPanel(PanelProgress, QStringLiteral("Прием информации... Принято: %1/%2")
+                                .arg(ReceivedTotal_)
+                                .arg(ExpectedTotal_));
+    bool complete = false;
+    if (ReceivedCounts_[archive] >= ExpectedCounts_[archive]) {
+        const int next = nextArchiveWithRecords(CurrentArchive_ + 1);
+        complete = next >= DeviceNumArc_;
+        if (!complete)
+            CurrentArchive_ = next;
+    }
+    EndMarkSeen_ = false;
+    DataSeen_ = true;
+    buffer_.clear();
+    if (complete)
+        finishRead();
+    else
+        send(LetterNextRecord);
+}
+
+int ExchangeController::nextArchiveWithRecords(int from) const {
+    int archive = from;
+    while (archive < DeviceNumArc_ && ExpectedCounts_[static_cast<size_t>(archive)] == 0)
+        ++archive;
+    return archive;
+}
+
+void ExchangeController::finishRead() {
+    setPanel(PanelProgress, QString());
+    CommandLetter_ = LetterProbe;
+    view_.stopRefreshTimer();
+    view_.RefreshCommView();
+    send(LetterProbe);
+    UnlockCommCommands();
+}
+
+void ExchangeController::Timer_ComOutTimer() {
+    const bool anyPort =
+        std::find(PresentPorts_.begin(), PresentPorts_.end(), true) != PresentPorts_.end();
+    if (!ScanEnabled_ || !anyPort)
+        return;
+    if (LinkUp_) {
+        if (CommandLetter_ == LetterProbe) {
+            if (EchoSeen_) {
+                EchoSeen_ = false;
+                send(LetterProbe);
+            } else {
+                resetLink();
+            }
+        } else if (DataSeen_) {
+            DataSeen_ = false;
+        } else {
+            resetLink();
+        }
+        return;
+    }
+    if (port_.isOpen() && EchoSeen_) {
+        requestIdentification();
+        return;
+    }
+    probeNextPort();
+}
+
+void ExchangeController::requestIdentification() {
+    LinkUp_ = true;
+    buffer_.clear();
+    // A stray end mark seen while probing must not make the first piece of the answer look
+    // like a whole frame.
+    EndMarkSeen_ = false;
+    CommandLetter_ = LetterIdentify;
+    send(LetterIdentify);
+    setPanel(PanelPort, QStringLiteral("COM%1/%2").arg(PortIndex_ + 1).arg(port_.baudRateValue()));
+    setPanel(PanelProgress, QStringLiteral("Запрос типа прибора и версии..."));
+}
+
+void ExchangeController::probeNextPort() {
+    port_.closePort();
+    chooseNextPort();
+    setPanel(PanelProgress, QStringLiteral("Опрос порта COM%1...").arg(PortIndex_ + 1));
+    port_.setPortNumber(PortIndex_ + 1);
+    if (!port_.openPort())
+        return;
+    buffer_.clear();
+    EchoSeen_ = false;
+    CommandLetter_ = LetterProbe;
+    send(LetterProbe);
+}
+
+void ExchangeController::chooseNextPort() {
+    if (settings_.AutoDetectCom) {
+        for (int step = 0; step < 16; ++step) {
+            PortIndex_ = (PortIndex_ + 1) % 16;
+            if (PresentPorts_[static_cast<size_t>(PortIndex_)])
+                break;
+        }
+        return;
+    }
+    // "COM 3" names COM3; a text without a port number 1..16 leaves the port as it was.
+    static const QRegularExpression number(QStringLiteral("(\\d+)"));
+    const QRegularExpressionMatch match = number.match(settings_.SelectedCom);
+    if (!match.hasMatch())
+        return;
+    bool ok = false;
+    const int port = match.captured(1).toInt(&ok);
+    if (ok && port >= 1 && port <= 16)
+        PortIndex_ = port - 1;
+}
+
+void ExchangeController::onPortError() {
+    timer_.stop();
+    resetLink();
+    timer_.start();
+}
+
+void ExchangeController::resetLink() {
+    setReadArchiveEnabled(false);
+    view_.stopRefreshTimer();
+    Identified_ = false;
+    LinkUp_ = false;
+    EndMarkSeen_ = false;
+    buffer_.clear();
+    CommandLetter_ = LetterProbe;
+    port_.closePort();
+    view_.setCommOptionsEnabled(true);
+    setPanel(PanelPort, QStringLiteral("Отключен"));
+    setPanel(PanelDevice, QString());
+    setPanel(PanelProgress, QString());
+}
+
+void ExchangeController::send(char letter) {
+    // A letter that does not go out is answered by nothing: the silence timer resets the link.
+    port_.writeOneByte(letter);
+}
+
+void ExchangeController::setPanel(int panel, const QString& text) {
+    view_.setStatusText(panel, text);
+}
+
+void ExchangeController::setReadArchiveEnabled(bool enabled) {
+    readArchiveEnabled_ = enabled;
+    view_.setReadArchiveEnabled(enabled);
+}
+
+void ExchangeController::LockCommCommands() {
+    setReadArchiveEnabled(false);
+    view_.setCommOptionsEnabled(false);
+}
+
+void ExchangeController::UnlockCommCommands() {
+    setReadArchiveEnabled(Identified_);
+    view_.setCommOptionsEnabled(true);
+}
+
+}  // namespace vlr::link

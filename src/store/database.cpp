@@ -77,17 +77,7 @@ void Database::open(const QString& path) {
     if (existed && !looksLikeSqlite(path))
         throw StoreError(QStringLiteral("%1 is not a database of this program").arg(path));
 
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
-    db.setDatabaseName(path);
-    // Another process holding a write lock makes statements wait briefly, then fail.
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
-    if (!db.open()) {
-        const QString reason = db.lastError().text();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(connectionName_);
-        throw StoreError(reason);
-    }
-    path_ = path;
+    openConnection(path);
     try {
         if (!existed || QFileInfo(path).size() == 0)
             createSchema();
@@ -96,6 +86,22 @@ void Database::open(const QString& path) {
         close();
         throw;
     }
+    path_ = path;
+}
+
+void Database::openConnection(const QString& path) {
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
+        db.setDatabaseName(path);
+        // Another process holding a write lock makes statements wait briefly, then fail.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+        if (db.open())
+            return;
+        failure = db.lastError().text();
+    }
+    QSqlDatabase::removeDatabase(connectionName_);
+    throw StoreError(failure);
 }
 
 void Database::close() {

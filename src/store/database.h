@@ -26,6 +26,7 @@ public:
     QSqlDatabase connection() const;
 
 private:
+    void openConnection(const QString& path);
     void createSchema();
     void checkUsable();
 

@@ -26,8 +26,10 @@ QString textColumn(const QString& name, int size) {
 }
 QString dateTimeColumn(const QString& name, const QString& extra = QString()) {
     // Stored as local "YYYY-MM-DD HH:MM:SS" so that text order is chronological order. Only a
-    // real date and time passes: datetime() gives back the same text for nothing else.
-    return QStringLiteral("[%1] TEXT%2 CHECK ([%1] IS NULL OR datetime([%1]) IS [%1])")
+    // real date and time passes: normalising gives back the same text for nothing else (a
+    // 29 February of a common year or a 24:00 would roll over to the next day).
+    return QStringLiteral(
+               "[%1] TEXT%2 CHECK ([%1] IS NULL OR datetime([%1], '+0 seconds') IS [%1])")
         .arg(name, extra);
 }
 QString singleColumn(const QString& name) {

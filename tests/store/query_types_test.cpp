@@ -51,8 +51,8 @@ TEST_F(QueryTypesTest, OverlongTextFailsTheStatement) {
     add.set(QStringLiteral("PN"), 1);
     EXPECT_THROW(add.set(QStringLiteral("PT1"), QString(51, QLatin1Char('x'))), StoreError);
     QSqlQuery query(db_.connection());
-    EXPECT_FALSE(query.exec(
-        QStringLiteral("INSERT INTO Catalog (FileName) VALUES ('%1')").arg(QString(51, QLatin1Char('y')))));
+    EXPECT_FALSE(query.exec(QStringLiteral("INSERT INTO Catalog (FileName) VALUES ('%1')")
+                                .arg(QString(51, QLatin1Char('y')))));
 }
 
 }  // namespace

@@ -1,0 +1,62 @@
+#include "docs/document_files.h"
+
+#include "store/query.h"
+#include "store/statements.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+
+namespace vlr::test {
+
+int DocumentFilesTest::addSavedFile(const QString& name, int deviceListId) {
+    store::Query(db_, store::ADOQuery_CreateFile())
+        .set(QStringLiteral("PFileName"), name)
+        .set(QStringLiteral("PDeviceListId"), deviceListId)
+        .set(QStringLiteral("PFileSaved"), true)
+        .exec();
+    QSqlQuery last(db_.connection());
+    last.exec(QStringLiteral("SELECT max(FileNameId) FROM Catalog"));
+    last.next();
+    return last.value(0).toInt();
+}
+
+void DocumentFilesTest::addRecord(int fileNameId, const QVariantMap& fields) {
+    QStringList columns{QStringLiteral("FileNameId")};
+    QStringList marks{QStringLiteral("?")};
+    for (auto it = fields.begin(); it != fields.end(); ++it) {
+        columns << QLatin1Char('[') + it.key() + QLatin1Char(']');
+        marks << QStringLiteral("?");
+    }
+    QSqlQuery insert(db_.connection());
+    insert.prepare(QStringLiteral("INSERT INTO Data (%1) VALUES (%2)")
+                       .arg(columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+    insert.addBindValue(fileNameId);
+    for (const QVariant& value : fields)
+        insert.addBindValue(value);
+    if (!insert.exec())
+        ADD_FAILURE() << insert.lastError().text().toStdString();
+}
+
+void DocumentFilesTest::addNumberedRecords(int fileNameId, int count) {
+    QSqlDatabase connection = db_.connection();
+    connection.transaction();
+    for (int n = 1; n <= count; ++n) {
+        QVariantMap fields{
+            {QStringLiteral("N"), n},
+            {QStringLiteral("DateTime"), QStringLiteral("2024-%1-%2 %3:%4:05")
+                                             .arg(n % 12 + 1, 2, 10, QLatin1Char('0'))
+                                             .arg(n % 28 + 1, 2, 10, QLatin1Char('0'))
+                                             .arg(n % 24, 2, 10, QLatin1Char('0'))
+                                             .arg(n % 60, 2, 10, QLatin1Char('0'))},
+            {QStringLiteral("Comment"), QStringLiteral("Запись %1").arg(n)}};
+        for (int i = 1; i <= 10; ++i) {
+            fields[QStringLiteral("F%1").arg(i)] = n * 0.25 + i;
+            fields[QStringLiteral("T%1").arg(i)] = QStringLiteral("т%1-%2").arg(i).arg(n);
+        }
+        addRecord(fileNameId, fields);
+    }
+    connection.commit();
+}
+
+}  // namespace vlr::test

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+namespace vlr::xls {
+
+// Record identifiers of the BIFF8 format.
+namespace biff {
+constexpr std::uint16_t kBof = 0x0809;
+constexpr std::uint16_t kEof = 0x000A;
+constexpr std::uint16_t kContinue = 0x003C;
+constexpr std::uint16_t kSst = 0x00FC;
+constexpr std::uint16_t kExtSst = 0x00FF;
+constexpr std::uint16_t kIndex = 0x020B;
+constexpr std::uint16_t kDbCell = 0x00D7;
+constexpr std::uint16_t kRow = 0x0208;
+constexpr std::uint16_t kNumber = 0x0203;
+constexpr std::uint16_t kLabelSst = 0x00FD;
+constexpr std::uint16_t kBlank = 0x0201;
+constexpr std::uint16_t kMulBlank = 0x00BE;
+constexpr std::uint16_t kMergedCells = 0x00E5;
+constexpr std::uint16_t kBoundSheet = 0x0085;
+constexpr std::uint16_t kFont = 0x0031;
+constexpr std::uint16_t kFormat = 0x041E;
+constexpr std::uint16_t kXf = 0x00E0;
+constexpr std::uint16_t kPalette = 0x0092;
+
+// The most data one record carries; the rest goes into CONTINUE records.
+constexpr int kMaxRecordData = 8224;
+}  // namespace biff
+
+// Little-endian appenders for building record data.
+void appendU8(QByteArray& out, std::uint8_t value);
+void appendU16(QByteArray& out, std::uint16_t value);
+void appendU32(QByteArray& out, std::uint32_t value);
+void appendDouble(QByteArray& out, double value);
+void appendUtf16(QByteArray& out, const QString& text);
+// 16-bit character count, option byte 1 (uncompressed UTF-16), the characters.
+void appendUnicodeString16(QByteArray& out, const QString& text);
+void appendHex(QByteArray& out, const char* hex);  // "00 F5 FF ..." as bytes
+
+void putU32At(QByteArray& out, qsizetype position, std::uint32_t value);
+
+// Appends one record; data beyond 8224 bytes continues in CONTINUE records.
+void WriteRecord(QByteArray& stream, std::uint16_t id, const char* data, qsizetype length);
+inline void WriteRecord(QByteArray& stream, std::uint16_t id, const QByteArray& data) {
+    WriteRecord(stream, id, data.constData(), data.size());
+}
+void WriteRecord16(QByteArray& stream, std::uint16_t id, std::uint16_t value);
+
+}  // namespace vlr::xls

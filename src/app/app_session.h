@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/compaction.h"
+#include "app/database_access.h"
+#include "app/settings.h"
+#include "app/settings_store.h"
+#include "store/database.h"
+
+#include <optional>
+
+namespace vlr::app {
+
+// What a regular close could not do; the main window shows the compaction's message.
+struct CloseReport {
+    bool performed = false;  // false after a start that could not open the database
+    CompactionOutcome compaction;
+    bool settingsWritten = false;
+    QString settingsFailure;
+};
+
+// The run's settings and database from start to a regular close. The main window creates one,
+// calls start() while it is built and close() when the user closes it; nothing here shows a
+// window.
+class AppSession {
+public:
+    explicit AppSession(SettingsStore& store);
+
+    // Reads the settings (writing missing values with their defaults), opens or creates the
+    // database in the working directory and removes what the previous run left behind. A
+    // database that cannot be used is returned: the caller tells the user and quits, and then
+    // neither cleans up nor compacts nor writes the settings back.
+    std::optional<DatabaseAccessFailure> start(const QString& workingDirectory);
+
+    // The regular close: removes the temporary rows, closes the connection, compacts the
+    // database file of the start folder in place and writes the two port settings back.
+    // Does nothing after a start that could not open the database.
+    CloseReport close();
+
+    Settings& settings() { return settings_; }
+    const store::Database& database() const { return database_; }
+    QString databasePath() const { return databasePathIn(settings_.StartDir); }
+
+private:
+    SettingsStore& store_;
+    Settings settings_;
+    store::Database database_;
+    bool started_ = false;
+};
+
+}  // namespace vlr::app

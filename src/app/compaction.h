@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace vlr::app {
+
+// How a compaction ended: on failure, the message text for the user.
+struct CompactionOutcome {
+    bool succeeded = false;
+    QString message;
+};
+
+// Points at which a test can break a compaction half-way; throwing from one fails it.
+struct CompactionSteps {
+    // Called once the compacted copy is complete on disk, before it replaces the source.
+    std::function<void(const QString& compactedCopy)> beforeReplace;
+};
+
+// Compacts the database file at source. With a destination, the compacted copy is written
+// there (an existing file of that name is replaced) and the source is left as it is. Without,
+// the copy goes to a new "mdb<hex>.tmp" in the source's folder and then takes the source's
+// place in one rename, so the database is always whole under its name: whatever fails, the
+// source keeps all its data and the temporary file is removed. A database another connection is
+// writing to is not compacted. The database files carry no password: a non-empty one is refused.
+CompactionOutcome CompactDatabaseFile(const QString& source, const QString& destination,
+                                      const QString& password,
+                                      const CompactionSteps& steps = CompactionSteps());
+
+}  // namespace vlr::app

@@ -14,7 +14,8 @@ constexpr int kRecordLimit = 4 + biff::kMaxRecordData;  // header included
 constexpr int kStringsPerBucket = 8;
 }  // namespace
 
-SharedStringTable::SharedStringTable() {
+SharedStringTable::SharedStringTable(QByteArray& stream)
+    : buffer_(stream), start_(stream.size()), recordStart_(stream.size()) {
     appendU16(buffer_, biff::kSst);
     appendU16(buffer_, 0);
     appendU32(buffer_, 0);  // total count, filled at the end
@@ -93,20 +94,18 @@ std::int32_t SharedStringTable::add(const QString& text) {
     return index;
 }
 
-const QByteArray& SharedStringTable::records() {
+void SharedStringTable::finish() {
     closeRecord();
-    const std::uint32_t le = qToLittleEndian(count_);
-    std::memcpy(buffer_.data() + 4, &le, 4);
-    std::memcpy(buffer_.data() + 8, &le, 4);
-    return buffer_;
+    putU32At(buffer_, start_ + 4, count_);
+    putU32At(buffer_, start_ + 8, count_);
 }
 
-QByteArray SharedStringTable::extSstData(std::uint32_t position) const {
+QByteArray SharedStringTable::extSstData() const {
     QByteArray data;
     data.reserve(2 + 8 * static_cast<qsizetype>(buckets_.size()));
     appendU16(data, kStringsPerBucket);
     for (const Bucket& bucket : buckets_) {
-        appendU32(data, position + bucket.offset);
+        appendU32(data, bucket.position);
         appendU16(data, bucket.used);
         appendU16(data, 0);
     }

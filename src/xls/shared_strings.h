@@ -8,25 +8,24 @@
 
 namespace vlr::xls {
 
-// The shared-string table: an SST record with its CONTINUE records, assembled in memory, and
-// the EXTSST buckets that point at every eighth string.
+// The shared-string table: an SST record with its CONTINUE records, appended straight to the
+// stream, and the EXTSST buckets that point at every eighth string.
 class SharedStringTable {
 public:
-    SharedStringTable();
+    explicit SharedStringTable(QByteArray& stream);
 
     // Appends a non-empty text; returns its index. Equal texts are not merged.
     std::int32_t add(const QString& text);
     std::uint32_t count() const { return count_; }
 
-    // The SST record and its CONTINUE records, counts filled in.
-    const QByteArray& records();
-    // EXTSST data for a table written at stream position `position`.
-    QByteArray extSstData(std::uint32_t position) const;
+    // Closes the last record and fills in the counts.
+    void finish();
+    QByteArray extSstData() const;
 
 private:
     struct Bucket {
-        std::uint32_t offset;  // in the records
-        std::uint16_t used;    // the string's offset within its record, header included
+        std::uint32_t position;  // in the stream
+        std::uint16_t used;      // the string's offset within its record, header included
     };
 
     int room() const;
@@ -34,8 +33,9 @@ private:
     void startContinue(bool withOptionByte);
     void closeRecord();
 
-    QByteArray buffer_;
-    qsizetype recordStart_ = 0;
+    QByteArray& buffer_;
+    const qsizetype start_;
+    qsizetype recordStart_;
     int used_ = 0;  // bytes of the current record including its header
     std::uint32_t count_ = 0;
     std::vector<Bucket> buckets_;

@@ -129,21 +129,12 @@ std::vector<qsizetype> writeBoundSheets(QByteArray& stream, const TvteXLSWorkboo
     return fixups;
 }
 
-void writeSharedStrings(QByteArray& stream, WorkbookTables& tables) {
-    SharedStringTable& strings = tables.sharedStrings();
-    if (strings.count() == 0) {
-        return;
-    }
-    const auto position = static_cast<std::uint32_t>(stream.size());
-    stream.append(strings.records());
-    WriteRecord(stream, biff::kExtSst, strings.extSstData(position));
-}
-
 }  // namespace
 
 QByteArray buildWorkbookStream(const TvteXLSWorkbook& workbook) {
     WorkbookTables tables(workbook);
     QByteArray stream;
+    stream.reserve(tables.streamSizeEstimate());
     const qsizetype startPosition = 0;
 
     writeBof(stream);
@@ -197,7 +188,7 @@ QByteArray buildWorkbookStream(const TvteXLSWorkbook& workbook) {
     appendU16(country, 7);
     appendU16(country, 7);
     WriteRecord(stream, 0x008C, country);
-    writeSharedStrings(stream, tables);
+    tables.writeSharedStrings(stream, workbook);
     WriteRecord(stream, biff::kEof, QByteArray());
 
     for (int s = 0; s < workbook.SheetCount(); ++s) {

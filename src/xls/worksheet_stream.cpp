@@ -137,16 +137,17 @@ public:
 
 private:
     void writeRow(std::int32_t row, const std::vector<TvteXLSRange>& cover) {
-        QByteArray data;
-        appendU16(data, static_cast<std::uint16_t>(row));
-        appendU16(data, cover.empty() ? 0 : static_cast<std::uint16_t>(cover.front().Left()));
-        appendU16(data, cover.empty() ? 0 : static_cast<std::uint16_t>(cover.back().Right() + 1));
-        appendU16(data, kRowHeight);
-        appendU16(data, 0);
-        appendU16(data, 0);
-        appendU16(data, 0);  // options
-        appendU16(data, 0);  // XF index
-        WriteRecord(stream_, biff::kRow, data);
+        appendU16(stream_, biff::kRow);
+        appendU16(stream_, 16);
+        appendU16(stream_, static_cast<std::uint16_t>(row));
+        appendU16(stream_, cover.empty() ? 0 : static_cast<std::uint16_t>(cover.front().Left()));
+        appendU16(stream_,
+                  cover.empty() ? 0 : static_cast<std::uint16_t>(cover.back().Right() + 1));
+        appendU16(stream_, kRowHeight);
+        appendU16(stream_, 0);
+        appendU16(stream_, 0);
+        appendU16(stream_, 0);  // options
+        appendU16(stream_, 0);  // XF index
     }
 
     void appendCells(std::int32_t row, const TvteXLSRange& range) {

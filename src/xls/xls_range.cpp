@@ -25,16 +25,27 @@ std::int64_t localMsecsOf(const QDate& date, const QTime& time) {
     return date.toJulianDay() * kMsecsPerDay + (time.isValid() ? time.msecsSinceStartOfDay() : 0);
 }
 
-QDateTime dateTimeOf(std::int64_t localMsecs) {
-    const std::int64_t day = localMsecs >= 0 ? localMsecs / kMsecsPerDay
-                                             : (localMsecs - kMsecsPerDay + 1) / kMsecsPerDay;
-    const auto msecs = static_cast<int>(localMsecs - day * kMsecsPerDay);
-    return QDateTime(QDate::fromJulianDay(day), QTime::fromMSecsSinceStartOfDay(msecs));
+std::int64_t dayOf(std::int64_t localMsecs) {
+    return localMsecs >= 0 ? localMsecs / kMsecsPerDay
+                           : (localMsecs - kMsecsPerDay + 1) / kMsecsPerDay;
+}
+
+QDate dateOf(std::int64_t localMsecs) {
+    return QDate::fromJulianDay(dayOf(localMsecs));
+}
+
+QTime timeOf(std::int64_t localMsecs) {
+    return QTime::fromMSecsSinceStartOfDay(
+        static_cast<int>(localMsecs - dayOf(localMsecs) * kMsecsPerDay));
 }
 
 }  // namespace
 
 QString dateTimeText(const QDateTime& value) {
+    return dateTimeText(value.date(), value.time());
+}
+
+QString dateTimeText(const QDate& date, const QTime& time) {
     const QLocale locale;
     QString dateFormat;
     QString timeFormat;
@@ -46,9 +57,9 @@ QString dateTimeText(const QDateTime& value) {
         dateFormat = locale.dateFormat(QLocale::ShortFormat);
         timeFormat = locale.timeFormat(QLocale::LongFormat).remove(QLatin1Char('t')).trimmed();
     }
-    QString text = locale.toString(value.date(), dateFormat);
-    if (value.time().msecsSinceStartOfDay() != 0) {
-        text += QLatin1Char(' ') + locale.toString(value.time(), timeFormat);
+    QString text = locale.toString(date, dateFormat);
+    if (time.msecsSinceStartOfDay() != 0) {
+        text += QLatin1Char(' ') + locale.toString(time, timeFormat);
     }
     return text;
 }
@@ -144,7 +155,7 @@ QVariant TvteXLSRange::Value() const {
         case TvteXLSValueType::Byte:
             return QVariant::fromValue(static_cast<uchar>(range.number));
         case TvteXLSValueType::DateTime:
-            return QVariant(dateTimeOf(range.localMsecs));
+            return QVariant(QDateTime(dateOf(range.localMsecs), timeOf(range.localMsecs)));
         case TvteXLSValueType::Text:
             return QVariant(Text());
     }
@@ -171,7 +182,7 @@ QString TvteXLSRange::Text() const {
         case TvteXLSValueType::Null:
             return QString();
         case TvteXLSValueType::DateTime:
-            return dateTimeText(dateTimeOf(range.localMsecs));
+            return dateTimeText(dateOf(range.localMsecs), timeOf(range.localMsecs));
         case TvteXLSValueType::Text:
             return sheet_->textPool_.mid(range.text.offset, range.text.length);
         default:

@@ -129,6 +129,10 @@ void ExchangeController::onIdentificationFrame() {
                               MessageIcon::Error);
             break;
         case IdentifyOutcome::Identified:
+            // A box shown during the identification lets other events run; a reset meanwhile
+            // wins.
+            if (!LinkUp_)
+                return;
             buffer_.clear();
             EndMarkSeen_ = false;
             setPanel(PanelDevice, DeviceName_);

@@ -359,6 +359,14 @@ TEST_F(ExchangeControllerTest, EmptyArchiveIsReportedAndCannotBeRead) {
     EXPECT_EQ(port_.sent.count('n'), 0);
 }
 
+TEST_F(ExchangeControllerTest, ResetWhileTheEmptyArchiveBoxIsShownWins) {
+    view_.onMessage = [this] { port_.vanish(); };
+    connect(identification(1, 0, {0}));
+    ASSERT_EQ(view_.messages.size(), 1u);
+    expectLinkReset();
+    EXPECT_EQ(port_.sent, QByteArray("ZV"));
+}
+
 TEST_F(ExchangeControllerTest, OverlongFrameDropsTheBufferInsteadOfOverrunningIt) {
     connectKind5({3, 0});
     ASSERT_TRUE(exchange_->A_ReadArcExecute());

@@ -1,0 +1,297 @@
+#include "xls/xls_workbook.h"
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <tuple>
+
+namespace vlr::xls {
+namespace {
+
+using Rect = std::tuple<int, int, int, int>;  // left, top, right, bottom
+
+Rect rectOf(const TvteXLSRange& range) {
+    return {range.Left(), range.Top(), range.Right(), range.Bottom()};
+}
+
+std::vector<Rect> rectsOf(const TvteXLSWorksheet& sheet) {
+    std::vector<Rect> rects;
+    for (const TvteXLSRange& range : sheet.Ranges()) {
+        rects.push_back(rectOf(range));
+    }
+    return rects;
+}
+
+TEST(WorkbookModel, NewWorkbookAndSheetsHaveTheirDefaults) {
+    TvteXLSWorkbook workbook;
+    EXPECT_EQ(workbook.Title(), "Quorvel");
+    EXPECT_EQ(workbook.SheetCount(), 0);
+
+    TvteXLSWorksheet& sheet = workbook.AddSheet();
+    EXPECT_EQ(sheet.Name(), "Sheet1");
+    EXPECT_EQ(sheet.SheetIndex(), 0);
+    EXPECT_EQ(sheet.Workbook(), &workbook);
+    EXPECT_EQ(sheet.MinCol(), -1);
+    EXPECT_EQ(sheet.MinRow(), -1);
+    EXPECT_EQ(sheet.MaxCol(), -1);
+    EXPECT_EQ(sheet.MaxRow(), -1);
+    EXPECT_EQ(sheet.MaxRangeHeight(), 0);
+    EXPECT_EQ(sheet.PageSetup().PaperSize, 9);
+    EXPECT_EQ(sheet.PageSetup().TopMargin, 2.5);
+
+    const TvteXLSRange range = sheet.GetRange(0, 0, 0, 0);
+    const TvteXLSCellStyle style = range.Style();
+    EXPECT_EQ(style.Font.Name, "Arial");
+    EXPECT_EQ(style.Font.Size, 10);
+    EXPECT_EQ(style.Font.Color, 0u);
+    EXPECT_EQ(style.Font.Charset, 1);
+    EXPECT_EQ(style.VertAlign, 2);
+    EXPECT_EQ(range.ValueType(), TvteXLSValueType::Empty);
+    EXPECT_EQ(range.CellKind(), TvteXLSCellKind::Text);
+}
+
+TEST(WorkbookModel, AddSheetSkipsNamesInUseWithoutRegardToCase) {
+    TvteXLSWorkbook workbook;
+    workbook.AddSheet();
+    EXPECT_EQ(workbook.AddSheet().Name(), "Sheet2");
+
+    TvteXLSWorkbook renamed;
+    renamed.AddSheet().SetName("sheet2");
+    EXPECT_EQ(renamed.AddSheet().Name(), "Sheet3");
+    EXPECT_EQ(renamed.Sheet(1).SheetIndex(), 1);
+}
+
+TEST(WorkbookModel, NamesAreCutThenTrimmed) {
+    TvteXLSWorkbook workbook;
+    TvteXLSWorksheet& sheet = workbook.AddSheet();
+    sheet.SetName(QString(40, QLatin1Char('x')));
+    EXPECT_EQ(sheet.Name(), QString(31, QLatin1Char('x')));
+    sheet.SetName("     ");
+    EXPECT_EQ(sheet.Name(), "");
+    sheet.SetName("\t Лист 1 \r\n");
+    EXPECT_EQ(sheet.Name(), "Лист 1");
+
+    // Cutting may not leave half of a character outside the basic plane.
+    const QString emoji = QString::fromUcs4(U"\U0001F600");
+    sheet.SetName(QString(30, QLatin1Char('a')) + emoji);
+    EXPECT_EQ(sheet.Name(), QString(30, QLatin1Char('a')));
+
+    workbook.SetTitle("  " + QString(70, QLatin1Char('t')));
+    EXPECT_EQ(workbook.Title(), QString(64, QLatin1Char('t')));
+}
+
+TEST(WorkbookModel, GetRangeReturnsTheSameRangeForTheSameRectangle) {
+    TvteXLSWorkbook workbook;
+    TvteXLSWorksheet& sheet = workbook.AddSheet();
+    sheet.GetRange(2, 3, 2, 3).SetValue(42);
+    sheet.GetRange(5, 3, 5, 3);
+    const TvteXLSRange again = sheet.GetRange(2, 3, 2, 3);
+    EXPECT_EQ(again.Value(), QVariant(42));
+    EXPECT_EQ(sheet.RangeCount(), 2);
+}
+
+TEST(WorkbookModel, AnOverlappingRectangleReplacesTheRangesItMeets) {
+    TvteXLSWorkbook workbook;
+    TvteXLSWorksheet& sheet = workbook.AddSheet();
+    sheet.GetRange(0, 0, 0, 9).SetValue("tall");
+    EXPECT_EQ(sheet.MaxRangeHeight(), 10);
+    sheet.GetRange(1, 0, 1, 0).SetValue("beside");
+    sheet.GetRange(0, 5, 3, 5).SetValue("across");
+
+    EXPECT_EQ(rectsOf(sheet), (std::vector<Rect>{{1, 0, 1, 0}, {0, 5, 3, 5}}));
+    EXPECT_EQ(sheet.MaxRangeHeight(), 1);
+    std::vector<QString> texts;
+    for (const TvteXLSRange& range : sheet.Ranges()) {
+        texts.push_back(range.Text());
+    }
+    EXPECT_EQ(texts, (std::vector<QString>{"beside", "across"}));  // "tall" is gone
+    // Bounds never shrink, not even when ranges go.
+    EXPECT_EQ(sheet.MaxRow(), 9);
+    EXPECT_EQ(sheet.MaxCol(), 3);
+    EXPECT_EQ(sheet.MinRow(), 0);
+}
+
+TEST(WorkbookModel, RangesAreOrderedByTopThenByCreation) {
+    TvteXLSWorkbook workbook;
+    TvteXLSWorksheet& sheet = workbook.AddSheet();
+    for (int column = 0; column < 3; ++column) {
+        for (int row = 2; row >= 0; --row) {
+            sheet.GetRange(column, row, column, row);
+        }
+    }
+    sheet.GetRange(0, 1, 0, 1);  // exists: keeps its place
+    EXPECT_EQ(rectsOf(sheet), (std::vector<Rect>{{0, 0, 0, 0},
+                                                 {1, 0, 1, 0},
+                                                 {2, 0, 2, 0},
+                                                 {0, 1, 0, 1},
+                                                 {1, 1, 1, 1},
+                                                 {2, 1, 2, 1},
+                                                 {0, 2, 0, 2},
+                                                 {1, 2, 1, 2},
+                                                 {2, 2, 2, 2}}));
+}
+
+// The ordered search on one flat list, step by step as the model describes it.
+class FlatRangeList {
+public:
+    void get(int left, int top, int right, int bottom) {
+        const int key = top - maxRangeHeight + 1;
+        size_t p = 0;
+        while (p < list.size() && std::get<1>(list[p]) < key) {
+            ++p;
+        }
+        const Rect asked{left, top, right, bottom};
+        bool found = false;
+        bool removed = false;
+        for (size_t i = p; i < list.size() && std::get<1>(list[i]) <= bottom;) {
+            const auto [l, t, r, b] = list[i];
+            if (list[i] == asked) {
+                found = true;
+                ++i;
+            } else if (l <= right && left <= r && t <= bottom && top <= b) {
+                list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
+                removed = true;
+            } else {
+                ++i;
+            }
+        }
+        if (!found) {
+            const auto after = std::find_if(list.begin(), list.end(),
+                                            [top](const Rect& r) { return std::get<1>(r) > top; });
+            list.insert(after, asked);
+        }
+        if (removed) {
+            maxRangeHeight = 1;
+            for (const auto& [l, t, r, b] : list) {
+                maxRangeHeight = std::max(maxRangeHeight, b - t + 1);
+            }
+        } else {
+            maxRangeHeight = std::max(maxRangeHeight, bottom - top + 1);
+        }
+    }
+
+    std::vector<Rect> list;
+    int maxRangeHeight = 0;
+};
+
+TEST(WorkbookModel, IndexedSearchGivesTheFlatListsResultsAndOrder) {
+    QRandomGenerator random(20240601);
+    for (int round = 0; round < 20; ++round) {
+        TvteXLSWorkbook workbook;
+        TvteXLSWorksheet& sheet = workbook.AddSheet();
+        FlatRangeList reference;
+        for (int step = 0; step < 400; ++step) {
+            const int left = random.bounded(12);
+            const int top = random.bounded(40);
+            const bool big = random.bounded(6) == 0;
+            const int right = left + (big ? random.bounded(3) : 0);
+            const int bottom = top + (big ? random.bounded(8) : 0);
+            const TvteXLSRange range = sheet.GetRange(left, top, right, bottom);
+            reference.get(left, top, right, bottom);
+            ASSERT_EQ(rectOf(range), (Rect{left, top, right, bottom}));
+            ASSERT_EQ(sheet.MaxRangeHeight(), reference.maxRangeHeight) << "step " << step;
+        }
+        ASSERT_EQ(rectsOf(sheet), reference.list) << "round " << round;
+        ASSERT_EQ(sheet.RangeCount(), static_cast<int>(reference.list.size()));
+    }
+}
+
+TEST(WorkbookModel, RangesCoveringARowComeInColumnOrder) {
+    TvteXLSWorkbook workbook;
+    TvteXLSWorksheet& sheet = workbook.AddSheet();
+    sheet.GetRange(4, 2, 4, 2);
+    sheet.GetRange(0, 0, 1, 3);
+    sheet.GetRange(2, 2, 2, 2);
+    sheet.GetRange(9, 9, 9, 9);
+    std::vector<TvteXLSRange> cover;
+    sheet.rangesCoveringRow(2, cover);
+    std::vector<int> lefts;
+    for (const TvteXLSRange& range : cover) {
+        lefts.push_back(range.Left());
+    }
+    EXPECT_EQ(lefts, (std::vector<int>{0, 2, 4}));
+    sheet.rangesCoveringRow(5, cover);
+    EXPECT_TRUE(cover.empty());
+}
+
+TEST(WorkbookModel, SetValueKeepsTextAndDecidesTheCellKind) {
+    TvteXLSWorkbook workbook;
+    TvteXLSWorksheet& sheet = workbook.AddSheet();
+    TvteXLSRange cell = sheet.GetRange(0, 0, 0, 0);
+
+    cell.SetValue(QStringLiteral("a\r\nb\rc\nd"));
+    EXPECT_EQ(cell.Text(), "a\nb\rc\nd");
+    EXPECT_EQ(cell.CellKind(), TvteXLSCellKind::Text);
+
+    cell.SetValue(QStringLiteral("Ж\U0001F600 €"));
+    EXPECT_EQ(cell.Value(), QVariant(QStringLiteral("Ж\U0001F600 €")));
+
+    cell.SetValue(QByteArray("\xD0\x96\r\n"));
+    EXPECT_EQ(cell.Text(), "Ж\n");
+
+    cell.SetValue(2.5);
+    EXPECT_EQ(cell.CellKind(), TvteXLSCellKind::Number);
+    EXPECT_EQ(cell.Number(), 2.5);
+
+    cell.SetValue(static_cast<int>(-7));
+    EXPECT_EQ(cell.CellKind(), TvteXLSCellKind::Number);
+    EXPECT_EQ(cell.Value(), QVariant(-7));
+
+    cell.SetValue(QVariant::fromValue(static_cast<short>(3)));
+    EXPECT_EQ(cell.CellKind(), TvteXLSCellKind::Number);
+    cell.SetValue(QVariant::fromValue(static_cast<uchar>(200)));
+    EXPECT_EQ(cell.Number(), 200.0);
+    cell.SetValue(QVariant(1.25f));
+    EXPECT_EQ(cell.CellKind(), TvteXLSCellKind::Number);
+
+    cell.SetValue(QVariant(qlonglong{1234567890123}));
+    EXPECT_EQ(cell.CellKind(), TvteXLSCellKind::Text);
+    EXPECT_EQ(cell.Text(), "1234567890123");
+
+    cell.SetValue(QVariant(QMetaType::fromType<double>()));  // a null field
+    EXPECT_EQ(cell.ValueType(), TvteXLSValueType::Null);
+    EXPECT_EQ(cell.CellKind(), TvteXLSCellKind::Text);
+    EXPECT_EQ(cell.Text(), "");
+
+    cell.SetValue(QVariant());
+    EXPECT_EQ(cell.ValueType(), TvteXLSValueType::Empty);
+}
+
+TEST(WorkbookModel, DateTimeIsTextInTheUsersFormat) {
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    TvteXLSWorkbook workbook;
+    TvteXLSRange cell = workbook.AddSheet().GetRange(0, 0, 0, 0);
+    const QDateTime morning(QDate(2024, 3, 5), QTime(7, 4, 9));
+    cell.SetValue(morning);
+    EXPECT_EQ(cell.CellKind(), TvteXLSCellKind::Text);
+    EXPECT_EQ(cell.Text(), "05.03.2024 7:04:09");
+    EXPECT_EQ(cell.Value(), QVariant(morning));
+
+    cell.SetValue(QDateTime(QDate(2024, 3, 5), QTime(0, 0)));
+    EXPECT_EQ(cell.Text(), "05.03.2024");
+    cell.SetValue(QDateTime(QDate(1899, 12, 30), QTime(23, 59, 59)));
+    EXPECT_EQ(cell.Text(), "30.12.1899 23:59:59");
+}
+
+TEST(WorkbookModel, StylesAreSharedAndChangedPerRange) {
+    TvteXLSWorkbook workbook;
+    TvteXLSWorksheet& sheet = workbook.AddSheet();
+    TvteXLSRange first = sheet.GetRange(0, 0, 0, 0);
+    TvteXLSRange second = sheet.GetRange(1, 0, 1, 0);
+    EXPECT_EQ(first.StyleIndex(), second.StyleIndex());
+
+    TvteXLSCellStyle bold = first.Style();
+    bold.Font.Bold = true;
+    first.SetStyle(bold);
+    EXPECT_TRUE(first.Style().Font.Bold);
+    EXPECT_FALSE(second.Style().Font.Bold);
+    second.SetStyle(bold);
+    EXPECT_EQ(first.StyleIndex(), second.StyleIndex());
+    EXPECT_EQ(workbook.Styles().count(), 2u);
+}
+
+}  // namespace
+}  // namespace vlr::xls

@@ -2,12 +2,12 @@
 
 #include "store/database.h"
 #include "store/query.h"
-#include "store/record_row.h"
 #include "store/statements.h"
 #include "store/store_error.h"
 #include "xls/excel_writer.h"
 #include "xls/xls_workbook.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -18,6 +18,22 @@
 namespace vlr::docs {
 namespace {
 
+// The stored "yyyy-MM-dd HH:mm:ss" as a wall-clock date-time. It is read without the local
+// time zone: a measurement taken in the hour a clock change skips or repeats keeps its time,
+// and a large file is not slowed down by a zone lookup per record.
+QDateTime wallClockDateTime(const QString& stored) {
+    if (stored.size() != 19)
+        return QDateTime();
+    const auto number = [&stored](int from, int length) {
+        return QStringView(stored).mid(from, length).toInt();
+    };
+    const QDate date(number(0, 4), number(5, 2), number(8, 2));
+    const QTime time(number(11, 2), number(14, 2), number(17, 2));
+    if (!date.isValid() || !time.isValid())
+        return QDateTime();
+    return QDateTime(date, time, Qt::UTC);
+}
+
 // The value a cell gets for a field as the print row set reads it. A null field gives an
 // empty cell.
 QVariant cellValue(FieldType type, const QVariant& field) {
@@ -27,7 +43,7 @@ QVariant cellValue(FieldType type, const QVariant& field) {
         case FieldType::Integer:
             return field.toInt();
         case FieldType::DateTime: {
-            const QDateTime dateTime = store::fromStoredDateTime(field);
+            const QDateTime dateTime = wallClockDateTime(field.toString());
             return dateTime.isValid() ? QVariant(dateTime) : QVariant();
         }
         case FieldType::Number:

@@ -7,6 +7,8 @@
 
 #include <QFile>
 
+#include <ctime>
+
 #include <gtest/gtest.h>
 
 namespace vlr::docs {
@@ -161,6 +163,41 @@ TEST(ExportTexts, SuccessNamesTheFileWithoutItsFolder) {
     EXPECT_EQ(exportSucceededText(QStringLiteral("/home/user/отчёты/export.xls")),
               QStringLiteral("Экспорт в файл export.xls завершен успешно."));
     EXPECT_EQ(exportFailedText(), QStringLiteral("Не могу экспортировать файл!"));
+}
+
+}  // namespace
+}  // namespace vlr::docs
+
+namespace vlr::docs {
+namespace {
+
+// Stored date-times are the instrument's wall clock: a time that the local clock change skips
+// (02:30 on the last Sunday of March in Berlin) must come out unchanged.
+class WallClockExport : public test::DocumentFilesTest {
+protected:
+    void SetUp() override {
+        previous_ = qgetenv("TZ");
+        qputenv("TZ", "Europe/Berlin");
+        ::tzset();
+        DocumentFilesTest::SetUp();
+    }
+    void TearDown() override {
+        if (previous_.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", previous_);
+        ::tzset();
+    }
+    QByteArray previous_;
+};
+
+TEST_F(WallClockExport, TimeInAClockChangeGapIsKept) {
+    const int file = addSavedFile(QStringLiteral("ВТР"), 2);
+    addRecord(file, {{"N", 1}, {"DateTime", "2024-03-31 02:30:00"}});
+    xls::TvteXLSWorkbook workbook;
+    fillExportWorkbook(workbook, db_, file, vtrKind(), store::ADOQuery_Search());
+    const xls::TvteXLSRange range = workbook.Sheet(0).GetRange(1, 1, 1, 1);
+    EXPECT_EQ(range.Text(), QStringLiteral("31.03.2024 2:30:00"));
 }
 
 }  // namespace

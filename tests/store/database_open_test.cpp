@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/qt_printers.h"
+
 namespace vlr::store {
 namespace {
 

@@ -1,0 +1,220 @@
+#include "app/compaction.h"
+#include "store/database.h"
+#include "store/query.h"
+#include "store/statements.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "support/qt_printers.h"
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <stdexcept>
+
+namespace vlr::app {
+namespace {
+
+class CompactionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        store::Database db;
+        db.open(path());
+        QSqlQuery query(db.connection());
+        ASSERT_TRUE(
+            query.exec(QStringLiteral("INSERT INTO Catalog (FileName, FileSaved) VALUES "
+                                      "('Балки', 1), ('Таблица1', 0)")));
+        // Rows deleted before the compaction leave free pages behind that it reclaims.
+        ASSERT_TRUE(query.exec(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+            "INSERT INTO Data (FileNameId, N, T1, F1) SELECT 1 + i % 2, i, printf('%050d', i), "
+            "i / 3.0 FROM n")));
+        ASSERT_TRUE(query.exec(QStringLiteral("DELETE FROM Data WHERE FileNameId = 2")));
+    }
+
+    QString path() const { return dir_.filePath(store::Database::fileName()); }
+
+    QStringList files() const {
+        return QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    // Rows of the file kept under its name: count and a checksum of their contents.
+    QString contents(const QString& file = QString()) const {
+        store::Database db;
+        db.open(file.isEmpty() ? path() : file);
+        QSqlQuery query(db.connection());
+        if (!query.exec(QStringLiteral("SELECT count(*), sum(N), sum(length(T1)), total(F1), "
+                                       "(SELECT group_concat(FileName) FROM Catalog), "
+                                       "(SELECT seq FROM sqlite_sequence WHERE name = 'Data') "
+                                       "FROM Data")) ||
+            !query.next())
+            return query.lastError().text();
+        QStringList parts;
+        for (int i = 0; i < 6; ++i)
+            parts << query.value(i).toString();
+        return parts.join(QLatin1Char('|'));
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(CompactionTest, InPlaceKeepsEveryRowUnderTheSameNameAndShrinksTheFile) {
+    const QString before = contents();
+    const qint64 sizeBefore = QFileInfo(path()).size();
+    const CompactionOutcome outcome = CompactDatabaseFile(path(), QString(), QString());
+    ASSERT_TRUE(outcome.succeeded) << outcome.message.toStdString();
+    EXPECT_EQ(files(), QStringList{store::Database::fileName()});
+    EXPECT_LT(QFileInfo(path()).size(), sizeBefore);
+    EXPECT_EQ(contents(), before);
+    EXPECT_TRUE(contents().startsWith(QStringLiteral("1500|")));
+}
+
+TEST_F(CompactionTest, IdsStayUnusedAfterACompaction) {
+    {
+        store::Database db;
+        db.open(path());
+        QSqlQuery query(db.connection());
+        ASSERT_TRUE(query.exec(QStringLiteral("DELETE FROM Catalog WHERE FileNameId = 2")));
+    }
+    ASSERT_TRUE(CompactDatabaseFile(path(), QString(), QString()).succeeded);
+    store::Database db;
+    db.open(path());
+    store::Query(db, store::ADOQuery_CreateFile())
+        .set(QStringLiteral("PFileName"), QStringLiteral("x"))
+        .exec();
+    QSqlQuery query(db.connection());
+    ASSERT_TRUE(query.exec(QStringLiteral("SELECT max(FileNameId) FROM Catalog")));
+    ASSERT_TRUE(query.next());
+    EXPECT_EQ(query.value(0).toInt(), 3);
+}
+
+TEST_F(CompactionTest, AFailureBeforeTheReplaceLeavesTheOriginalAndNoTemporaryFile) {
+    const QString before = contents();
+    QFile original(path());
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray bytes = original.readAll();
+    original.close();
+
+    QString seenCopy;
+    CompactionSteps steps;
+    steps.beforeReplace = [&seenCopy](const QString& copy) {
+        seenCopy = copy;
+        throw std::runtime_error("power lost");
+    };
+    const CompactionOutcome outcome = CompactDatabaseFile(path(), QString(), QString(), steps);
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_EQ(outcome.message, QStringLiteral("power lost"));
+    // The copy was complete and lay beside the database under a unique temporary name.
+    EXPECT_EQ(QFileInfo(seenCopy).path(), dir_.path());
+    EXPECT_TRUE(QFileInfo(seenCopy).fileName().contains(
+        QRegularExpression(QStringLiteral("^mdb[0-9A-F]{1,4}\\.tmp$"))))
+        << seenCopy.toStdString();
+    EXPECT_EQ(files(), QStringList{store::Database::fileName()});
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    EXPECT_EQ(original.readAll(), bytes);
+    EXPECT_EQ(contents(), before);
+}
+
+TEST_F(CompactionTest, ADatabaseAnotherConnectionIsWritingIsNotCompacted) {
+    const QString before = contents();
+    const QString name = QStringLiteral("other-writer");
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        other.setDatabaseName(path());
+        ASSERT_TRUE(other.open());
+        QSqlQuery query(other);
+        ASSERT_TRUE(query.exec(QStringLiteral("BEGIN IMMEDIATE")));
+        ASSERT_TRUE(query.exec(
+            QStringLiteral("INSERT INTO Catalog (FileName, FileSaved) VALUES ('поздний', 1)")));
+
+        const CompactionOutcome outcome = CompactDatabaseFile(path(), QString(), QString());
+        EXPECT_FALSE(outcome.succeeded);
+        EXPECT_TRUE(outcome.message.contains(QStringLiteral("locked")))
+            << outcome.message.toStdString();
+        // The other connection's work lands in the file that keeps the name.
+        ASSERT_TRUE(query.exec(QStringLiteral("COMMIT")));
+    }
+    QSqlDatabase::removeDatabase(name);
+    EXPECT_EQ(files(), QStringList{store::Database::fileName()});
+    EXPECT_EQ(contents(), before.section(QLatin1Char('|'), 0, 3) +
+                              QStringLiteral("|Балки,Таблица1,поздний|") +
+                              before.section(QLatin1Char('|'), 5));
+}
+
+TEST_F(CompactionTest, NoRoomForTheCopyLeavesTheOriginalAndNoTemporaryFile) {
+    const QString before = contents();
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    // Files may not grow past 16 KiB: the copy cannot be written, as on a full disk.
+    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 16 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const CompactionOutcome outcome = CompactDatabaseFile(path(), QString(), QString());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_FALSE(outcome.message.isEmpty());
+    EXPECT_EQ(files(), QStringList{store::Database::fileName()});
+    EXPECT_EQ(contents(), before);
+}
+
+TEST_F(CompactionTest, RefusalsLeaveTheDatabaseAsItIs) {
+    const QString before = contents();
+    struct Case {
+        QString source, destination, password, messagePart;
+    };
+    const Case cases[] = {
+        {path(), QString(), QStringLiteral("secret"), QStringLiteral("password")},
+        {dir_.filePath(QStringLiteral("missing.mdb")), QString(), QString(),
+         QStringLiteral("missing.mdb")},
+        {path(), path(), QString(), QStringLiteral("itself")},
+    };
+    for (const Case& c : cases) {
+        const CompactionOutcome outcome = CompactDatabaseFile(c.source, c.destination, c.password);
+        EXPECT_FALSE(outcome.succeeded) << c.messagePart.toStdString();
+        EXPECT_TRUE(outcome.message.contains(c.messagePart)) << outcome.message.toStdString();
+    }
+    EXPECT_EQ(files(), QStringList{store::Database::fileName()});
+    EXPECT_EQ(contents(), before);
+}
+
+TEST_F(CompactionTest, AFileOfAnotherKindIsReportedAndLeftAlone) {
+    QFile::remove(path());
+    QFile file(path());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'j'));
+    file.close();
+    const CompactionOutcome outcome = CompactDatabaseFile(path(), QString(), QString());
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_FALSE(outcome.message.isEmpty());
+    EXPECT_EQ(files(), QStringList{store::Database::fileName()});
+    EXPECT_EQ(QFileInfo(path()).size(), 4096);
+}
+
+TEST_F(CompactionTest, WithADestinationTheCopyGoesThereAndTheSourceStays) {
+    const QString before = contents();
+    const QString copy = dir_.filePath(QStringLiteral("copy.mdb"));
+    QFile stale(copy);
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("stale");
+    stale.close();
+    const CompactionOutcome outcome = CompactDatabaseFile(path(), copy, QString());
+    ASSERT_TRUE(outcome.succeeded) << outcome.message.toStdString();
+    EXPECT_EQ(contents(copy), before);
+    EXPECT_EQ(contents(), before);
+    EXPECT_EQ(files(), (QStringList{QStringLiteral("copy.mdb"), store::Database::fileName()}));
+}
+
+}  // namespace
+}  // namespace vlr::app

@@ -110,6 +110,7 @@ void WorkbookTables::collect(const TvteXLSWorkbook& workbook, std::vector<StyleU
     for (int s = 0; s < workbook.SheetCount(); ++s) {
         const TvteXLSWorksheet& sheet = workbook.Sheet(s);
         checkSheetBounds(sheet);
+        sharedStringIndexes_[static_cast<size_t>(s)].assign(sheet.SlotCount(), -1);
         size += kSheetSettingsSize;
         if (sheet.MinRow() != -1) {
             const qsizetype rows = qsizetype{sheet.MaxRow()} - sheet.MinRow() + 1;
@@ -148,7 +149,6 @@ void WorkbookTables::writeSharedStrings(QByteArray& stream, const TvteXLSWorkboo
     for (int s = 0; s < workbook.SheetCount(); ++s) {
         const TvteXLSWorksheet& sheet = workbook.Sheet(s);
         std::vector<std::int32_t>& indexes = sharedStringIndexes_[static_cast<size_t>(s)];
-        indexes.assign(sheet.SlotCount(), -1);
         sheet.forEachRange([&](const TvteXLSRange& range) {
             if (range.CellKind() != TvteXLSCellKind::Text) {
                 return;

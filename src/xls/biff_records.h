@@ -51,4 +51,17 @@ inline void WriteRecord(QByteArray& stream, std::uint16_t id, const QByteArray& 
 }
 void WriteRecord16(QByteArray& stream, std::uint16_t id, std::uint16_t value);
 
+// A record whose data is one 16-bit value.
+struct Record16 {
+    std::uint16_t id;
+    std::uint16_t value;
+};
+
+template <size_t N>
+void WriteRecords16(QByteArray& stream, const Record16 (&records)[N]) {
+    for (const Record16& record : records) {
+        WriteRecord16(stream, record.id, record.value);
+    }
+}
+
 }  // namespace vlr::xls

@@ -11,11 +11,6 @@ constexpr int kWriteAccessLength = 112;
 // The title's string must fit WRITEACCESS: 3 header bytes and two bytes per character.
 constexpr int kWriteAccessCharacters = (kWriteAccessLength - 3) / 2;
 
-struct SimpleRecord {
-    std::uint16_t id;
-    std::uint16_t value;
-};
-
 void writeBof(QByteArray& stream) {
     QByteArray data;
     appendU16(data, 0x0600);
@@ -150,7 +145,7 @@ QByteArray buildWorkbookStream(const TvteXLSWorkbook& workbook) {
         appendU16(tabIds, static_cast<std::uint16_t>(s + 1));
     }
     WriteRecord(stream, 0x013D, tabIds);
-    const SimpleRecord protection[] = {
+    const Record16 protection[] = {
         {0x009C, 14},  // FNGROUPCOUNT
         {0x0019, 0},   // WINDOWPROTECT
         {0x0012, 0},   // PROTECT
@@ -158,15 +153,13 @@ QByteArray buildWorkbookStream(const TvteXLSWorkbook& workbook) {
         {0x01AF, 0},   // PROT4REV
         {0x01BC, 0},   // PROT4REVPASS
     };
-    for (const SimpleRecord& record : protection) {
-        WriteRecord16(stream, record.id, record.value);
-    }
+    WriteRecords16(stream, protection);
     QByteArray window;
     for (const std::uint16_t value : {360, 30, 7454, 6240, 0x0038, 0, 0, 1, 600}) {
         appendU16(window, value);
     }
     WriteRecord(stream, 0x003D, window);  // WINDOW1
-    const SimpleRecord options[] = {
+    const Record16 options[] = {
         {0x0040, 0},  // BACKUP
         {0x008D, 0},  // HIDEOBJ
         {0x0022, 0},  // DATEMODE: 1900
@@ -174,9 +167,7 @@ QByteArray buildWorkbookStream(const TvteXLSWorkbook& workbook) {
         {0x01B7, 0},  // REFRESHALL
         {0x00DA, 0},  // BOOKBOOL
     };
-    for (const SimpleRecord& record : options) {
-        WriteRecord16(stream, record.id, record.value);
-    }
+    WriteRecords16(stream, options);
     writeFonts(stream, tables);
     writeFormats(stream, tables);
     writeXfs(stream, tables);

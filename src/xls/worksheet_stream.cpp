@@ -12,11 +12,6 @@ constexpr int kRowsPerBlock = 32;
 constexpr int kMergedPerRecord = 1024;
 constexpr std::uint16_t kRowHeight = 255;  // twentieths of a point
 
-struct SimpleRecord {
-    std::uint16_t id;
-    std::uint16_t value;
-};
-
 QByteArray headerFooterText(const QString& left, const QString& center, const QString& right) {
     QString text;
     const auto add = [&text](const char* code, const QString& part) {
@@ -268,25 +263,21 @@ void writeWorksheetStream(QByteArray& stream, const TvteXLSWorksheet& sheet, int
     const qsizetype indexPosition = stream.size();
     WriteRecord(stream, biff::kIndex, indexData(sheet, {}, blocks));
 
-    const SimpleRecord calculation[] = {
+    const Record16 calculation[] = {
         {0x000D, 1},    // CALCMODE: automatic
         {0x000C, 100},  // CALCCOUNT
         {0x000F, 1},    // REFMODE: A1
         {0x0011, 0},    // ITERATION
     };
-    for (const SimpleRecord& record : calculation) {
-        WriteRecord16(stream, record.id, record.value);
-    }
+    WriteRecords16(stream, calculation);
     appendHex(stream, "10 00 08 00 FC A9 F1 D2 4D 62 50 3F");  // DELTA 0.001
-    const SimpleRecord settings[] = {
+    const Record16 settings[] = {
         {0x005F, 1},                                    // SAVERECALC
         {0x002A, std::uint16_t{setup.PrintHeadings}},   // PRINTHEADERS
         {0x002B, std::uint16_t{setup.PrintGridlines}},  // PRINTGRIDLINES
         {0x0082, 1},                                    // GRIDSET
     };
-    for (const SimpleRecord& record : settings) {
-        WriteRecord16(stream, record.id, record.value);
-    }
+    WriteRecords16(stream, settings);
     WriteRecord(stream, 0x0080, QByteArray(8, '\0'));  // GUTS
     QByteArray defaultRowHeight;
     appendU16(defaultRowHeight, 0);

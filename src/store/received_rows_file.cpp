@@ -1,0 +1,76 @@
+#include "store/received_rows_file.h"
+
+#include "store/database.h"
+#include "store/query.h"
+#include "store/statements.h"
+#include "store/store_error.h"
+
+#include <QSqlQuery>
+
+#include <algorithm>
+
+namespace vlr::store {
+namespace {
+
+std::vector<int> receivedRowIds(const Database& database, int deviceListId, int deviceNArc) {
+    Query search(database, ADOQuery_CommSearch());
+    QSqlQuery& rows = search.set(QStringLiteral("PDeviceListId"), deviceListId)
+                          .set(QStringLiteral("PDeviceNArc"), deviceNArc)
+                          .open();
+    std::vector<int> ids;
+    while (rows.next())
+        ids.push_back(rows.value(QStringLiteral("DataId")).toInt());
+    return ids;
+}
+
+int createSavedFile(const Database& database, const QString& name, int fileKind) {
+    Query(database, ADOQuery_CreateFile())
+        .set(QStringLiteral("PFileName"), name)
+        .set(QStringLiteral("PDeviceListId"), fileKind)
+        .set(QStringLiteral("PFileSaved"), true)
+        .exec();
+    // Saved files may share a name; the one just made is the newest, so it has the largest key.
+    Query find(database, ADOQuery_FindFileId());
+    QSqlQuery& rows =
+        find.set(QStringLiteral("PFileName"), name).set(QStringLiteral("PFileSaved"), true).open();
+    int newest = 0;
+    while (rows.next())
+        newest = std::max(newest, rows.value(QStringLiteral("FileNameId")).toInt());
+    if (newest == 0)
+        throw StoreError(QStringLiteral("the new file is not in the catalog"));
+    return newest;
+}
+
+}  // namespace
+
+int fileKindForReceivedRows(int deviceListId, int deviceNArc) {
+    if (deviceListId == 1 && deviceNArc == 0)
+        return 1;
+    if (deviceListId >= 2 && deviceListId <= 5 && deviceNArc == 0)
+        return 2;
+    if (deviceListId == 5 && deviceNArc == 1)
+        return 5;
+    return 0;
+}
+
+std::vector<ReceivedRowsFile> saveReceivedRows(const Database& database, const QString& name,
+                                               int deviceListId, int archiveCount) {
+    std::vector<ReceivedRowsFile> files;
+    for (int archive = 0; archive < archiveCount; ++archive) {
+        const int fileKind = fileKindForReceivedRows(deviceListId, archive);
+        if (fileKind == 0)
+            continue;
+        const std::vector<int> ids = receivedRowIds(database, deviceListId, archive);
+        if (ids.empty())
+            continue;
+        ReceivedRowsFile file{createSavedFile(database, name, fileKind), fileKind, archive, 0};
+        Query copy(database, ADOQuery_CopyRec());
+        copy.set(QStringLiteral("PFileNameId"), file.fileNameId);
+        for (int id : ids)
+            file.rows += copy.set(QStringLiteral("PDataId"), id).exec();
+        files.push_back(file);
+    }
+    return files;
+}
+
+}  // namespace vlr::store

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+namespace vlr::store {
+
+class Database;
+
+// One saved file made from received rows.
+struct ReceivedRowsFile {
+    int fileNameId = 0;
+    int fileKind = 0;    // DeviceListId of the file: 1, 2 or 5
+    int deviceNArc = 0;  // the archive its rows came from
+    int rows = 0;
+};
+
+// The kind of file that takes the received rows of an instrument's archive, as the document
+// windows accept them: OSK rows into OSK files (1), press rows of every subtype and the strength
+// archive of the asphalt variant into press files (2), its asphalt archive into asphalt files
+// (5). 0 when no file kind takes them.
+int fileKindForReceivedRows(int deviceListId, int deviceNArc);
+
+// Gathers the received rows of one instrument kind into new saved files named name, one per
+// archive that holds rows, each in the order the receive view lists them (N, then DateTime).
+// Archives without rows make no file. Database failures throw StoreError; files made before the
+// failure stay.
+std::vector<ReceivedRowsFile> saveReceivedRows(const Database& database, const QString& name,
+                                               int deviceListId, int archiveCount);
+
+}  // namespace vlr::store

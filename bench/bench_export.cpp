@@ -1,0 +1,308 @@
+// The export of a 65,535-record file of the VTR asphalt kind (13 columns), against python3-xlwt
+// writing the same cells. Each side runs in its own process so that its peak resident memory
+// is its own: this program starts itself with --export-once for our side. Afterwards the
+// stages of our export are timed one by one to show where the time goes.
+//
+// Usage: bench_export [--runs N] [benchmark options]
+
+#include "docs/document_export.h"
+#include "docs/document_kind.h"
+#include "store/database.h"
+#include "store/query.h"
+#include "store/statements.h"
+#include "xls/compound_file.h"
+#include "xls/excel_writer.h"
+#include "xls/xls_workbook.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using namespace vlr;
+
+constexpr int kRecords = docs::kRecordsPerSheet;
+
+// Realistic asphalt records: every exported column filled, texts of the kind's usual length.
+int fillDatabase(store::Database& database) {
+    store::Query(database, store::ADOQuery_CreateFile())
+        .set(QStringLiteral("PFileName"), QStringLiteral("Асфальт"))
+        .set(QStringLiteral("PDeviceListId"), 5)
+        .set(QStringLiteral("PFileSaved"), true)
+        .exec();
+    QSqlQuery query(database.connection());
+    query.exec(QStringLiteral("SELECT max(FileNameId) FROM Catalog"));
+    query.next();
+    const int file = query.value(0).toInt();
+
+    database.connection().transaction();
+    query.prepare(QStringLiteral(
+        "INSERT INTO Data (FileNameId, N, [DateTime], F1, F2, F3, F5, F10, T1, T2, T7, T8, T9, "
+        "Comment) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+    for (int n = 1; n <= kRecords; ++n) {
+        const QVariantList values{
+            file,
+            n,
+            QStringLiteral("2025-%1-%2 %3:%4:%5")
+                .arg(n % 12 + 1, 2, 10, QLatin1Char('0'))
+                .arg(n % 28 + 1, 2, 10, QLatin1Char('0'))
+                .arg(n % 24, 2, 10, QLatin1Char('0'))
+                .arg(n % 60, 2, 10, QLatin1Char('0'))
+                .arg(n * 7 % 60, 2, 10, QLatin1Char('0')),
+            n / 10 + 1,
+            n % 10 + 1,
+            12.5 + n % 1000 * 0.01,
+            1.25 + n % 300 * 0.01,
+            100.0 + n % 500 * 0.1,
+            QStringLiteral("Асфальтобетон тип А"),
+            QStringLiteral("71,4x71,4x71,4"),
+            QStringLiteral("Сжатие"),
+            QStringLiteral("%1,%2").arg(2 + n % 9).arg(n % 100, 2, 10, QLatin1Char('0')),
+            QStringLiteral("3,0"),
+            n % 5 == 0 ? QVariant(QStringLiteral("Образец %1, партия %2").arg(n).arg(n / 50))
+                       : QVariant()};
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        if (!query.exec()) {
+            std::fprintf(stderr, "insert failed\n");
+            std::exit(1);
+        }
+    }
+    database.connection().commit();
+    return file;
+}
+
+long peakKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Our side of the comparison, in its own process: the same work as the xlwt script.
+int exportOnce(const QString& databasePath, int file, const QString& out) {
+    QElapsedTimer timer;
+    timer.start();
+    store::Database database;
+    database.open(databasePath);
+    docs::exportDocument(database, file, docs::vtrAsphaltKind(), store::ADOQuery_Search(), out);
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    std::printf("{\"seconds\": %.6f, \"peak_kib\": %ld}\n", seconds, peakKiB());
+    return 0;
+}
+
+struct ChildResult {
+    double seconds = 0;  // as the child measured its work
+    double wall = 0;     // the whole process, start-up included
+    double cpu = 0;      // user and system time of the whole process
+    long peakKiB = 0;    // the child's own peak resident memory
+    bool ok = false;
+};
+
+ChildResult runChild(const std::vector<QByteArray>& arguments) {
+    std::vector<char*> argv;
+    for (const QByteArray& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.constData()));
+    argv.push_back(nullptr);
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    QElapsedTimer timer;
+    timer.start();
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    QByteArray output;
+    char buffer[4096];
+    for (ssize_t n; spawned == 0 && (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        output.append(buffer, int(n));
+    close(pipeEnds[0]);
+    if (spawned != 0)
+        return {};
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    ChildResult result;
+    result.wall = double(timer.nsecsElapsed()) / 1e9;
+    const QJsonObject report = QJsonDocument::fromJson(output.trimmed()).object();
+    result.seconds = report.value(QStringLiteral("seconds")).toDouble();
+    result.peakKiB = usage.ru_maxrss;
+    result.cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                 double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    result.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0 && !report.isEmpty();
+    return result;
+}
+
+ChildResult bestOf(const std::vector<ChildResult>& runs) {
+    ChildResult best = runs.front();
+    for (const ChildResult& run : runs) {
+        if (!run.ok)
+            return run;
+        if (run.seconds < best.seconds)
+            best = run;
+    }
+    return best;
+}
+
+void compareWithXlwt(const QString& databasePath, int file, const QDir& folder, int runs) {
+    const QByteArray self =
+        QFile::encodeName(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
+    const QByteArray script = QFile::encodeName(
+        QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("xlwt_export.py")));
+    const QByteArray database = QFile::encodeName(databasePath);
+    const QByteArray id = QByteArray::number(file);
+    std::vector<ChildResult> ours;
+    std::vector<ChildResult> theirs;
+    for (int run = 0; run < runs; ++run) {
+        ours.push_back(runChild({self, "--export-once", database, id,
+                                 QFile::encodeName(folder.filePath(QStringLiteral("ours.xls")))}));
+        theirs.push_back(
+            runChild({"/usr/bin/python3", script, database, id,
+                      QFile::encodeName(folder.filePath(QStringLiteral("xlwt.xls")))}));
+    }
+    const ChildResult a = bestOf(ours);
+    const ChildResult b = bestOf(theirs);
+    if (!a.ok || !b.ok) {
+        std::printf("comparison failed: ours %s, xlwt %s\n", a.ok ? "ok" : "failed",
+                    b.ok ? "ok" : "failed");
+        return;
+    }
+    std::printf("Export of %d records x 13 columns (VTR asphalt), best of %d runs each\n", kRecords,
+                runs);
+    std::printf("  %-8s %10s %12s %12s %14s %12s\n", "", "work [s]", "process [s]", "CPU [s]",
+                "peak RSS [MiB]", "file [KiB]");
+    const auto line = [&folder](const char* name, const ChildResult& r, const char* fileName) {
+        std::printf("  %-8s %10.3f %12.3f %12.3f %14.1f %12lld\n", name, r.seconds, r.wall, r.cpu,
+                    double(r.peakKiB) / 1024.0,
+                    QFileInfo(folder.filePath(QString::fromLatin1(fileName))).size() / 1024);
+    };
+    line("vlr", a, "ours.xls");
+    line("xlwt", b, "xlwt.xls");
+    std::printf(
+        "  xlwt / vlr: %.1fx on the work, %.1fx on the whole process, %.1fx on CPU time\n\n",
+        b.seconds / a.seconds, b.wall / a.wall, b.cpu / a.cpu);
+}
+
+// The stages of our export, each on its own.
+struct Stages {
+    store::Database* database;
+    int file;
+    QString out;
+};
+Stages stages;
+
+// Reading the rows alone, converted as the export converts them, without building cells.
+void BM_ReadRows(benchmark::State& state) {
+    const docs::DocumentKind& kind = docs::vtrAsphaltKind();
+    for (auto _ : state) {
+        store::Query print(*stages.database, store::printStatementFor(store::ADOQuery_Search()));
+        QSqlQuery& rows = print.set(QStringLiteral("PFileNameId"), stages.file).open();
+        std::vector<int> indexes;
+        for (const docs::ExportColumn& column : kind.columns)
+            indexes.push_back(rows.record().indexOf(column.field));
+        qint64 characters = 0;
+        while (rows.next()) {
+            for (int index : indexes)
+                characters += rows.value(index).toString().size();
+        }
+        benchmark::DoNotOptimize(characters);
+    }
+}
+BENCHMARK(BM_ReadRows)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ReadAndFillWorkbook(benchmark::State& state) {
+    for (auto _ : state) {
+        xls::TvteXLSWorkbook workbook;
+        docs::fillExportWorkbook(workbook, *stages.database, stages.file, docs::vtrAsphaltKind(),
+                                 store::ADOQuery_Search());
+        benchmark::DoNotOptimize(workbook.SheetCount());
+    }
+}
+BENCHMARK(BM_ReadAndFillWorkbook)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_WorkbookStream(benchmark::State& state) {
+    xls::TvteXLSWorkbook workbook;
+    docs::fillExportWorkbook(workbook, *stages.database, stages.file, docs::vtrAsphaltKind(),
+                             store::ADOQuery_Search());
+    for (auto _ : state) {
+        const QByteArray stream = xls::buildWorkbookStream(workbook);
+        benchmark::DoNotOptimize(stream.size());
+        state.counters["stream_MiB"] = double(stream.size()) / (1024.0 * 1024.0);
+    }
+}
+BENCHMARK(BM_WorkbookStream)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_SaveCompoundFile(benchmark::State& state) {
+    xls::TvteXLSWorkbook workbook;
+    docs::fillExportWorkbook(workbook, *stages.database, stages.file, docs::vtrAsphaltKind(),
+                             store::ADOQuery_Search());
+    const QByteArray stream = xls::buildWorkbookStream(workbook);
+    for (auto _ : state)
+        xls::saveCompoundFile(stages.out, QStringLiteral("Workbook"), stream);
+}
+BENCHMARK(BM_SaveCompoundFile)->Unit(benchmark::kMillisecond);
+
+void BM_WholeExport(benchmark::State& state) {
+    for (auto _ : state) {
+        docs::exportDocument(*stages.database, stages.file, docs::vtrAsphaltKind(),
+                             store::ADOQuery_Search(), stages.out);
+    }
+}
+BENCHMARK(BM_WholeExport)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    if (argc == 5 && QByteArray(argv[1]) == "--export-once")
+        return exportOnce(QFile::decodeName(argv[2]), QByteArray(argv[3]).toInt(),
+                          QFile::decodeName(argv[4]));
+
+    int runs = 3;
+    std::vector<char*> benchmarkArgs{argv[0]};
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--runs" && i + 1 < argc)
+            runs = std::max(1, QByteArray(argv[++i]).toInt());
+        else
+            benchmarkArgs.push_back(argv[i]);
+    }
+
+    QTemporaryDir folder;
+    const QString databasePath = folder.filePath(store::Database::fileName());
+    store::Database database;
+    database.open(databasePath);
+    const int file = fillDatabase(database);
+    compareWithXlwt(databasePath, file, QDir(folder.path()), runs);
+
+    stages = Stages{&database, file, folder.filePath(QStringLiteral("stage.xls"))};
+    int benchmarkArgc = int(benchmarkArgs.size());
+    benchmark::Initialize(&benchmarkArgc, benchmarkArgs.data());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,168 @@
+#include "docs/document_files.h"
+#include "docs/independent_reader.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace vlr::docs {
+namespace {
+
+// The built `vlr` tool, run as the user runs it: in the folder of the database.
+QString vlrPath() {
+    const QByteArray binaryDir = qgetenv("VLR_BINARY_DIR");
+    const QString root = binaryDir.isEmpty()
+                             ? QCoreApplication::applicationDirPath() + QStringLiteral("/..")
+                             : QString::fromLocal8Bit(binaryDir);
+    return QDir(root).filePath(QStringLiteral("src/vlr"));
+}
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class CommandExport : public test::DocumentFilesTest {
+protected:
+    void SetUp() override {
+        DocumentFilesTest::SetUp();
+        ASSERT_TRUE(QFileInfo(vlrPath()).isExecutable())
+            << "build the vlr target first: " << vlrPath().toStdString();
+    }
+
+    ToolRun vlr(const QStringList& args, const QString& folder = QString()) {
+        QProcess process;
+        process.setWorkingDirectory(folder.isEmpty() ? dir_.path() : folder);
+        process.start(vlrPath(), QStringList{QStringLiteral("export")} + args);
+        ToolRun run;
+        if (!process.waitForFinished(120000))
+            return run;
+        run.exitCode = process.exitCode();
+        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    }
+
+    QString out(const QString& name) const { return dir_.filePath(name); }
+
+    // One column of the first sheet as the independent readers see it, header included.
+    static QStringList sheetColumn(const QString& path, int column) {
+        const ReaderView view = readWithIndependentReaders(path);
+        EXPECT_EQ(view.problem, QString());
+        QStringList cells;
+        for (const QJsonValue& row : view.sheets.at(0).toArray()) {
+            const QJsonValue cell = row.toArray().at(column);
+            cells << (cell.isDouble() ? QString::number(cell.toDouble()) : cell.toString());
+        }
+        return cells;
+    }
+
+    void setCreated(int fileNameId, const QString& created) {
+        QSqlQuery update(db_.connection());
+        update.prepare(QStringLiteral("UPDATE Catalog SET DataTime = ? WHERE FileNameId = ?"));
+        update.addBindValue(created);
+        update.addBindValue(fileNameId);
+        ASSERT_TRUE(update.exec());
+    }
+};
+
+TEST_F(CommandExport, ExportsTheOldestSavedFileOfANameAndSaysSo) {
+    const int newer = addSavedFile(QStringLiteral("Объект 1"), 1);
+    const int older = addSavedFile(QStringLiteral("Объект 1"), 1);
+    setCreated(newer, QStringLiteral("2025-02-01 10:00:00"));
+    setCreated(older, QStringLiteral("2025-01-01 10:00:00"));
+    addRecord(newer, {{"N", 1}, {"T4", "новый"}});
+    addRecord(older, {{"N", 1}, {"T4", "старый"}});
+
+    const ToolRun run = vlr({"--file", "Объект 1", "--out", out("Объект.xls")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("Экспорт в файл Объект.xls завершен успешно.\n"));
+    EXPECT_EQ(sheetColumn(out("Объект.xls"), 2), (QStringList{"Режим", "старый"}));
+
+    EXPECT_EQ(vlr({"--id", QString::number(newer), "--out", out("new.xls")}).exitCode, 0);
+    EXPECT_EQ(sheetColumn(out("new.xls"), 2), (QStringList{"Режим", "новый"}));
+}
+
+TEST_F(CommandExport, SortGivesTheColumnOrderAndAMissingExtensionIsAdded) {
+    const int file = addSavedFile(QStringLiteral("ОСК"), 1);
+    addRecord(file, {{"N", 1}, {"T4", "Б"}, {"F1", 5}});
+    addRecord(file, {{"N", 2}, {"T4", "А"}, {"F1", 6}});
+    addRecord(file, {{"N", 3}, {"T4", "Б"}, {"F1", 7}});
+
+    ToolRun run = vlr({"--file", "ОСК", "--out", out("sorted"), "--sort", "t4, F1 desc"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("Экспорт в файл sorted.xls завершен успешно.\n"));
+    EXPECT_EQ(sheetColumn(out("sorted.xls"), 0), (QStringList{"N", "2", "3", "1"}));
+
+    run = vlr({"--file", "ОСК", "--out", out("plain.xls")});
+    EXPECT_EQ(sheetColumn(out("plain.xls"), 0), (QStringList{"N", "1", "2", "3"}));
+}
+
+// Only the field names of the kind's columns may reach the statement; anything else is refused
+// before the database or the target file is touched.
+TEST_F(CommandExport, RefusesSortTermsThatAreNotTheKindsFields) {
+    const int file = addSavedFile(QStringLiteral("ОСК"), 1);
+    addRecord(file, {{"N", 1}});
+    for (const QString& sort :
+         {QStringLiteral("T5"), QStringLiteral("N; DELETE FROM Data"), QStringLiteral("F1 DOWN"),
+          QStringLiteral("N,"), QStringLiteral("(SELECT 1)"), QStringLiteral("N DESC DESC")}) {
+        SCOPED_TRACE(sort.toStdString());
+        const ToolRun run = vlr({"--file", "ОСК", "--out", out("x.xls"), "--sort", sort});
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.contains(QStringLiteral("cannot sort by"))) << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out("x.xls")));
+    }
+    EXPECT_EQ(count(QStringLiteral("Data")), 1);
+}
+
+TEST_F(CommandExport, WrongOptionsAreUsageErrors) {
+    const ToolRun help = vlr({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: vlr export")));
+    for (const QStringList& args :
+         {QStringList{}, QStringList{"--out", out("a.xls")},
+          QStringList{"--file", "a", "--id", "1", "--out", out("a.xls")},
+          QStringList{"--file", "a"}, QStringList{"--id", "x1", "--out", out("a.xls")},
+          QStringList{"--file", "a", "--out", out("a.xls"), "extra"}, QStringList{"--bogus"}}) {
+        SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+        const ToolRun run = vlr(args);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.startsWith(QStringLiteral("vlr export: "))) << run.err.toStdString();
+    }
+}
+
+TEST_F(CommandExport, MissingFilesAndFailedWritesAreErrors) {
+    const int unsaved = addSavedFile(QStringLiteral("временный"), 1);
+    QSqlQuery(db_.connection())
+        .exec(
+            QStringLiteral("UPDATE Catalog SET FileSaved = 0 WHERE FileNameId = %1").arg(unsaved));
+    const int saved = addSavedFile(QStringLiteral("ВТР"), 2);
+
+    ToolRun run = vlr({"--file", "нет такого", "--out", out("a.xls")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, QStringLiteral("vlr export: there is no saved file named 'нет такого'\n"));
+    EXPECT_EQ(vlr({"--id", QString::number(unsaved), "--out", out("a.xls")}).exitCode, 1);
+    EXPECT_EQ(vlr({"--file", QString(60, QLatin1Char('x')), "--out", out("a.xls")}).exitCode, 1);
+
+    run = vlr({"--id", QString::number(saved), "--out", out("no/such/folder/a.xls")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, QStringLiteral("vlr export: StgCreateDocFile error %1\n").arg(ENOENT));
+    EXPECT_EQ(run.out, QString());
+
+    QTemporaryDir empty;
+    run = vlr({"--id", QString::number(saved), "--out", out("a.xls")}, empty.path());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("there is no VelaronLink.mdb")));
+    EXPECT_FALSE(QFileInfo::exists(empty.filePath(QStringLiteral("VelaronLink.mdb"))));
+    EXPECT_FALSE(QFileInfo::exists(out("a.xls")));
+}
+
+}  // namespace
+}  // namespace vlr::docs

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "link/comm_port_driver.h"
+#include "link/exchange_controller.h"
+#include "link/link_fakes.h"
+#include "link/port_probe.h"
+#include "link/tick_timer.h"
+#include "sim/instrument_archive.h"
+#include "sim/pty_instrument_server.h"
+#include "support/temp_database.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariantMap>
+
+#include <functional>
+#include <memory>
+
+namespace vlr::test {
+
+// Silence interval of the exchange in these tests: short, so that probing and silence take
+// a fraction of a second, yet long enough for a simulated answer on a loaded machine.
+constexpr int TestTickMs = 150;
+
+// Runs the event loop until done() holds; false when it still does not after guardMs (a hang
+// guard, not a measurement: every case finishes far sooner).
+inline bool runUntil(const std::function<bool()>& done, int guardMs = 20000) {
+    QDeadlineTimer guard(guardMs);
+    while (!done()) {
+        if (guard.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
+    return true;
+}
+
+// An instrument on a pseudo-terminal of its own, answering at once unless paced.
+struct SimulatedInstrument {
+    explicit SimulatedInstrument(sim::InstrumentSpec spec, sim::InstrumentFaults faults = {},
+                                 sim::LinePacing pacing = {0, 10, 0})
+        : model(std::move(spec), faults), server(model, pacing) {
+        server.open();
+    }
+    sim::InstrumentModel model;
+    sim::PtyInstrumentServer server;
+};
+
+inline sim::InstrumentSpec instrumentSpec(sim::InstrumentKind kind, sim::Archives archives,
+                                          int subType = -1) {
+    const sim::KindProfile& profile = sim::profileOf(kind);
+    sim::InstrumentSpec spec;
+    spec.deviceType = profile.deviceType;
+    spec.deviceSubType = subType >= 0 ? subType : profile.defaultSubType;
+    spec.archives = std::move(archives);
+    return spec;
+}
+
+// The program's side: the real port driver and the exchange over the given COM devices.
+class LinkRig {
+public:
+    LinkRig(store::Database& database, link::ComPortTable ports, link::PortSettings settings = {})
+        : driver(std::move(ports)), timer(link::makeQtTickTimer(TestTickMs)) {
+        driver.setEnableDTROnOpen(false);
+        exchange =
+            std::make_unique<link::ExchangeController>(driver, *timer, database, view, settings);
+    }
+    // What the port options dialog does at start.
+    void probePorts() {
+        exchange->setScanEnabled(false);
+        exchange->setPresentPorts(link::probePresentPorts(driver));
+    }
+    bool waitConnected() {
+        return runUntil(
+            [this] { return exchange->state() == link::ExchangeController::State::Connected; });
+    }
+    // Identifies, reads, and waits until the read has ended one way or the other.
+    bool readArchive() {
+        if (!waitConnected() || !exchange->A_ReadArcExecute())
+            return false;
+        return runUntil(
+            [this] { return exchange->state() != link::ExchangeController::State::Reading; });
+    }
+
+    link::TCommPortDriver driver;
+    std::unique_ptr<link::TickTimer> timer;
+    FakeExchangeView view;
+    std::unique_ptr<link::ExchangeController> exchange;
+};
+
+inline link::ComPortTable portsAt(std::initializer_list<std::pair<int, QString>> entries) {
+    link::ComPortTable table;
+    for (const auto& [number, path] : entries)
+        table[number - 1] = path;
+    return table;
+}
+
+// Every received row, in the order of kind, archive and N, as column name → value.
+inline std::vector<QVariantMap> receivedRows(const store::Database& database) {
+    QSqlQuery query(database.connection());
+    query.exec(QStringLiteral("SELECT * FROM Data_Comm ORDER BY DeviceListId, DeviceNArc, N"));
+    std::vector<QVariantMap> rows;
+    while (query.next()) {
+        QVariantMap row;
+        for (int i = 0; i < query.record().count(); ++i)
+            row.insert(query.record().fieldName(i), query.value(i));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+}  // namespace vlr::test

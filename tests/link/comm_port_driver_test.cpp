@@ -1,0 +1,181 @@
+#include "link/comm_port_driver.h"
+
+#include "link/e2e_rig.h"
+#include "link/frame_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace vlr::link {
+namespace {
+
+using test::runUntil;
+using test::SimulatedInstrument;
+
+// An instrument whose identification frame is long: 30 archives give 127 payload bytes.
+sim::InstrumentSpec manyArchives() {
+    sim::InstrumentSpec spec;
+    spec.archives.assign(30, {});
+    return spec;
+}
+
+TEST(CommPortDriverTest, DefaultsAndClamps) {
+    ComPortTable ports;
+    ports[1] = QStringLiteral("/dev/second");
+    ports[2] = QStringLiteral("/dev/third");
+    TCommPortDriver driver(ports);
+    EXPECT_EQ(driver.Port(), TPortNumber::pnCOM2);
+    EXPECT_EQ(driver.PortName(), QStringLiteral("/dev/second"));
+    EXPECT_EQ(driver.BaudRate(), TBaudRate::br9600);
+    EXPECT_EQ(driver.BaudRateValue(), 9600);
+    EXPECT_EQ(driver.DataBits(), TDataBits::db8BITS);
+    EXPECT_EQ(driver.StopBits(), TStopBits::sb1BITS);
+    EXPECT_EQ(driver.Parity(), TParity::ptNONE);
+    EXPECT_EQ(driver.HwFlow(), THwFlowControl::hfNONERTSON);
+    EXPECT_EQ(driver.SwFlow(), TSwFlowControl::sfNONE);
+    EXPECT_EQ(driver.InBufSize(), 2048);
+    EXPECT_EQ(driver.PollingDelay(), 50);
+    EXPECT_TRUE(driver.EnableDTROnOpen());
+    EXPECT_EQ(driver.OutputTimeout(), 500);
+
+    driver.setInBufSize(100);
+    driver.setOutBufSize(10000);
+    driver.setPollingDelay(2);
+    EXPECT_EQ(driver.InBufSize(), 128);
+    EXPECT_EQ(driver.OutBufSize(), 8192);
+    EXPECT_EQ(driver.PollingDelay(), 5);
+
+    driver.setBaudRate(TBaudRate::br115200);
+    EXPECT_EQ(driver.BaudRateValue(), 115200);
+    driver.setBaudRateValue(12345);
+    EXPECT_EQ(driver.BaudRate(), TBaudRate::brCustom);
+
+    driver.setPort(TPortNumber::pnCOM3);
+    EXPECT_EQ(driver.PortName(), QStringLiteral("/dev/third"));
+    driver.setPortName(QStringLiteral("/dev/other"));
+    EXPECT_EQ(driver.Port(), TPortNumber::pnCustom);
+    EXPECT_EQ(driver.PortName(), QStringLiteral("/dev/other"));
+}
+
+TEST(CommPortDriverTest, PortsWithoutADeviceDoNotOpen) {
+    TCommPortDriver driver(test::portsAt({{1, QStringLiteral("/dev/no-such-serial-port")}}));
+    driver.setPortNumber(1);
+    EXPECT_FALSE(driver.OpenPort());
+    driver.setPortNumber(2);  // no device at all
+    EXPECT_FALSE(driver.OpenPort());
+    EXPECT_FALSE(driver.IsOpen());
+    EXPECT_FALSE(driver.WriteOneByte('Z'));
+}
+
+TEST(CommPortDriverTest, OpensAPseudoTerminalWithTheInstrumentLineSettings) {
+    SimulatedInstrument instrument{sim::InstrumentSpec{}};
+    TCommPortDriver driver(test::portsAt({{1, instrument.server.devicePath()}}));
+    driver.setEnableDTROnOpen(false);
+    driver.setPortNumber(1);
+    // RTS and DTR cannot be set on a pseudo-terminal; that must not fail the open.
+    ASSERT_TRUE(driver.OpenPort());
+    EXPECT_TRUE(driver.OpenPort());  // already open
+
+    const int fd = ::open(instrument.server.devicePath().toLocal8Bit().constData(),
+                          O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    termios line{};
+    ASSERT_EQ(::tcgetattr(fd, &line), 0);
+    ::close(fd);
+    EXPECT_EQ(::cfgetospeed(&line), speed_t(B9600));
+    EXPECT_EQ(line.c_cflag & CSIZE, tcflag_t(CS8));
+    EXPECT_EQ(line.c_cflag & (PARENB | CSTOPB | CRTSCTS), tcflag_t(0));
+    EXPECT_EQ(line.c_iflag & (IXON | IXOFF), tcflag_t(0));
+    EXPECT_EQ(line.c_lflag & ICANON, tcflag_t(0));  // raw: no line editing, no end-of-file char
+
+    QByteArray received;
+    driver.onReceiveData = [&](const QByteArray& chunk) { received += chunk; };
+    EXPECT_TRUE(driver.WriteOneByte('Z'));
+    ASSERT_TRUE(runUntil([&] { return !received.isEmpty(); }));
+    EXPECT_EQ(received, QByteArray("Z"));
+    EXPECT_EQ(instrument.server.received(), QByteArray("Z"));
+}
+
+TEST(CommPortDriverTest, PortChangesWhileOpenAreIgnoredAndNotRemembered) {
+    SimulatedInstrument first{sim::InstrumentSpec{}};
+    SimulatedInstrument third{sim::InstrumentSpec{}};
+    TCommPortDriver driver(
+        test::portsAt({{1, first.server.devicePath()}, {3, third.server.devicePath()}}));
+    driver.setPortNumber(1);
+    ASSERT_TRUE(driver.OpenPort());
+    driver.setPortNumber(3);
+    driver.setInBufSize(512);
+    EXPECT_EQ(driver.Port(), TPortNumber::pnCOM1);
+    EXPECT_EQ(driver.InBufSize(), 2048);
+    ASSERT_TRUE(driver.WriteOneByte('V'));
+    ASSERT_TRUE(runUntil([&] { return !first.server.received().isEmpty(); }));
+
+    driver.ClosePort();
+    ASSERT_TRUE(driver.OpenPort());  // still COM1: the ignored change is gone
+    ASSERT_TRUE(driver.WriteOneByte('Z'));
+    ASSERT_TRUE(runUntil([&] { return first.server.received() == "VZ"; }));
+    driver.ClosePort();
+    driver.setPortNumber(3);
+    ASSERT_TRUE(driver.OpenPort());
+    ASSERT_TRUE(driver.WriteOneByte('Z'));
+    ASSERT_TRUE(runUntil([&] { return third.server.received() == "Z"; }));
+}
+
+TEST(CommPortDriverTest, OpenIsExclusive) {
+    SimulatedInstrument instrument{sim::InstrumentSpec{}};
+    const ComPortTable ports = test::portsAt({{1, instrument.server.devicePath()}});
+    TCommPortDriver holder(ports);
+    TCommPortDriver other(ports);
+    holder.setPortNumber(1);
+    other.setPortNumber(1);
+    ASSERT_TRUE(holder.OpenPort());
+    EXPECT_FALSE(other.OpenPort());
+    holder.ClosePort();
+    EXPECT_TRUE(other.OpenPort());
+}
+
+TEST(CommPortDriverTest, ChunksAreNeverEmptyNorLargerThanTheReceiveBlock) {
+    SimulatedInstrument instrument(manyArchives());
+    TCommPortDriver driver(test::portsAt({{1, instrument.server.devicePath()}}));
+    driver.setPortNumber(1);
+    driver.setInBufSize(128);
+    std::vector<QByteArray> chunks;
+    QByteArray all;
+    driver.onReceiveData = [&](const QByteArray& chunk) {
+        chunks.push_back(chunk);
+        all += chunk;
+    };
+    ASSERT_TRUE(driver.OpenPort());
+    ASSERT_TRUE(driver.WriteOneByte('V'));
+    const QByteArray frame = encodeLongFrame(instrument.model.identificationPayload());
+    ASSERT_GT(frame.size(), 128);
+    ASSERT_TRUE(runUntil([&] { return all.size() >= frame.size(); }));
+
+    EXPECT_EQ(all, frame);
+    EXPECT_GE(chunks.size(), 2u);
+    for (const QByteArray& chunk : chunks) {
+        EXPECT_FALSE(chunk.isEmpty());
+        EXPECT_LE(chunk.size(), 128);
+    }
+}
+
+TEST(CommPortDriverTest, AVanishedDeviceClosesThePortAndIsReported) {
+    auto instrument = std::make_unique<SimulatedInstrument>(sim::InstrumentSpec{});
+    TCommPortDriver driver(test::portsAt({{1, instrument->server.devicePath()}}));
+    driver.setPortNumber(1);
+    int reports = 0;
+    driver.onPortError = [&] { ++reports; };
+    ASSERT_TRUE(driver.OpenPort());
+    instrument.reset();  // the other end goes away, as an adapter pulled out
+
+    ASSERT_TRUE(runUntil([&] { return reports > 0; }));
+    EXPECT_FALSE(driver.IsOpen());
+    EXPECT_FALSE(driver.WriteOneByte('Z'));
+    EXPECT_EQ(reports, 1);
+}
+
+}  // namespace
+}  // namespace vlr::link

@@ -270,10 +270,13 @@ void TCommPortDriver::deliverAvailable() {
 }
 
 void TCommPortDriver::onSerialError(QSerialPort::SerialPortError error) {
-    if (error != QSerialPort::ResourceError || configuring_)
+    const bool portFailed = error == QSerialPort::ResourceError ||
+                            error == QSerialPort::ReadError || error == QSerialPort::WriteError;
+    if (!portFailed || configuring_)
         return;
-    // The device went away (an adapter pulled out, the other end of a pseudo-terminal closed).
-    // Qt is still inside its read or write when it reports this, so the close runs afterwards.
+    // The device went away (an adapter pulled out: a hang-up reads as end of file or as an I/O
+    // error) or can no longer be read. Qt is still inside its read or write when it reports
+    // this, so the close runs afterwards.
     const int lostOpen = openCount_;
     QMetaObject::invokeMethod(
         this,

@@ -247,6 +247,12 @@ TEST_F(ArchiveReadTest, PortVanishingMidReadResetsTheLinkWithoutLosingRows) {
     const sim::Archives archives = sim::generateArchives(InstrumentKind::Vtr, {6}, 11);
     SimulatedInstrument instrument(instrumentSpec(InstrumentKind::Vtr, archives));
     auto rig = rigFor(instrument);
+    int portErrors = 0;
+    const auto exchangeHandler = rig->driver.onPortError;
+    rig->driver.onPortError = [&] {
+        ++portErrors;
+        exchangeHandler();
+    };
     // The adapter is pulled out as the third record is asked for.
     instrument.server.onExchange = [&](char, const QByteArray&) {
         if (instrument.model.lastRecordSent() == 3)
@@ -255,6 +261,7 @@ TEST_F(ArchiveReadTest, PortVanishingMidReadResetsTheLinkWithoutLosingRows) {
     };
     ASSERT_TRUE(rig->readArchive());
 
+    EXPECT_EQ(portErrors, 1);  // the reset came from the port, not from the silence after it
     EXPECT_EQ(rig->exchange->state(), State::Probing);
     EXPECT_FALSE(rig->driver.IsOpen());
     EXPECT_EQ(rig->view.panels[1], QStringLiteral("Отключен"));

@@ -21,7 +21,10 @@ QString shown(const QJsonValue& value) {
     return QString::fromUtf8(QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact));
 }
 
+// A cell beyond the end of its row is empty.
 bool sameCell(const QJsonValue& a, const QJsonValue& b) {
+    if ((a.isNull() || a.isUndefined()) && (b.isNull() || b.isUndefined()))
+        return true;
     if (a.isDouble() && b.isDouble())
         return a.toDouble() == b.toDouble();
     return a == b;

@@ -13,7 +13,8 @@ struct ReaderView {
     QStringList streams;  // every storage and stream of the compound file
     qint64 workbookSize = -1;
     QStringList sheetNames;
-    QJsonArray sheets;  // per sheet its rows, per row its cells: number, text or null
+    QJsonArray
+        sheets;  // per sheet its rows, per row its cells up to the last: number, text or null
 };
 
 ReaderView readWithIndependentReaders(const QString& path);

@@ -8,6 +8,7 @@
 #include <QSqlError>
 
 #include <cmath>
+#include <limits>
 
 namespace vlr::store {
 namespace {
@@ -50,8 +51,15 @@ QVariant toParameterValue(const ParamDecl& decl, const QVariant& value) {
             return integerInRange(decl, value, -32768, 32767);
         case ParamType::Bit:
             return value.toBool() ? 1 : 0;
-        case ParamType::IEEESingle:
-            return static_cast<double>(static_cast<float>(finiteNumber(decl, value)));
+        case ParamType::IEEESingle: {
+            // Beyond the single range the conversion is undefined: refuse it as an overflow.
+            const double number = finiteNumber(decl, value);
+            if (std::fabs(number) > static_cast<double>(std::numeric_limits<float>::max()))
+                throw StoreError(QStringLiteral("value %1 overflows single-precision parameter %2")
+                                     .arg(number)
+                                     .arg(decl.name));
+            return static_cast<double>(static_cast<float>(number));
+        }
         case ParamType::DateTime: {
             if (value.metaType().id() == QMetaType::QString)
                 return value;

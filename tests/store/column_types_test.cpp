@@ -82,6 +82,9 @@ TEST_F(ColumnTypesTest, BitAndDateTimeParametersStoreTheirCanonicalForms) {
     EXPECT_EQ(toParameterValue(decl("PF1", ParamType::IEEESingle), 0.1),
               QVariant(static_cast<double>(0.1f)));
     EXPECT_THROW(toParameterValue(decl("PF1", ParamType::IEEESingle), qInf()), StoreError);
+    EXPECT_THROW(toParameterValue(decl("PF1", ParamType::IEEESingle), 1e39), StoreError);
+    EXPECT_EQ(toParameterValue(decl("PF1", ParamType::IEEESingle), -3.0e38),
+              QVariant(static_cast<double>(-3.0e38f)));
 }
 
 TEST_F(ColumnTypesTest, AnInvalidDateTimeFailsTheStatementInsteadOfStoringGarbage) {

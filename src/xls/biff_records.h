@@ -2,8 +2,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtEndian>
 
 #include <cstdint>
+#include <cstring>
 
 namespace vlr::xls {
 
@@ -43,6 +45,39 @@ void appendUnicodeString16(QByteArray& out, const QString& text);
 void appendHex(QByteArray& out, const char* hex);  // "00 F5 FF ..." as bytes
 
 void putU32At(QByteArray& out, qsizetype position, std::uint32_t value);
+
+// Fills bytes in order with little-endian values; for the many small records of the cells,
+// where appending value by value would dominate.
+class ByteCursor {
+public:
+    ByteCursor(QByteArray& out, qsizetype size) {
+        const qsizetype at = out.size();
+        out.resize(at + size);
+        next_ = out.data() + at;
+    }
+    // Fills bytes that are already there.
+    explicit ByteCursor(char* at) : next_(at) {}
+    ByteCursor& u16(std::uint16_t value) {
+        qToLittleEndian(value, next_);
+        next_ += 2;
+        return *this;
+    }
+    ByteCursor& u32(std::uint32_t value) {
+        qToLittleEndian(value, next_);
+        next_ += 4;
+        return *this;
+    }
+    ByteCursor& f64(double value) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        qToLittleEndian(bits, next_);
+        next_ += 8;
+        return *this;
+    }
+
+private:
+    char* next_;
+};
 
 // Appends one record; data beyond 8224 bytes continues in CONTINUE records.
 void WriteRecord(QByteArray& stream, std::uint16_t id, const char* data, qsizetype length);

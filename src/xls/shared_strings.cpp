@@ -49,7 +49,7 @@ void SharedStringTable::startContinue(bool withOptionByte) {
     }
 }
 
-std::int32_t SharedStringTable::add(const QString& text) {
+std::int32_t SharedStringTable::add(QStringView text) {
     const auto index = static_cast<std::int32_t>(count_++);
     const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
     const qsizetype unitCount = text.size();

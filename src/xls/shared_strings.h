@@ -15,7 +15,7 @@ public:
     explicit SharedStringTable(QByteArray& stream);
 
     // Appends a non-empty text; returns its index. Equal texts are not merged.
-    std::int32_t add(const QString& text);
+    std::int32_t add(QStringView text);
     std::uint32_t count() const { return count_; }
 
     // Closes the last record and fills in the counts.

@@ -105,6 +105,7 @@ void WorkbookTables::collect(const TvteXLSWorkbook& workbook, std::vector<StyleU
     constexpr qsizetype kRowRecordSize = 20;
     constexpr qsizetype kCellRecordSize = 18;  // the largest of NUMBER, LABELSST and BLANK
     std::vector<bool> seen(xfByKey_.size(), false);
+    QString scratch;
     sharedStringIndexes_.resize(static_cast<size_t>(workbook.SheetCount()));
     qsizetype size = kGlobalsSize;
     for (int s = 0; s < workbook.SheetCount(); ++s) {
@@ -128,7 +129,7 @@ void WorkbookTables::collect(const TvteXLSWorkbook& workbook, std::vector<StyleU
             const qsizetype columns = qsizetype{range.Right()} - range.Left() + 1;
             size += multiCell ? kCellRecordSize + rows * (10 + 2 * columns) + 8 : kCellRecordSize;
             if (range.CellKind() == TvteXLSCellKind::Text) {
-                const QString text = range.Text();
+                const QStringView text = range.textView(scratch);
                 if (!text.isEmpty()) {
                     checkText(sheet, text);
                     size += 3 + 2 * text.size() + 8;  // the string and its EXTSST share
@@ -146,6 +147,7 @@ void WorkbookTables::writeSharedStrings(QByteArray& stream, const TvteXLSWorkboo
         return;
     }
     SharedStringTable strings(stream);
+    QString scratch;
     for (int s = 0; s < workbook.SheetCount(); ++s) {
         const TvteXLSWorksheet& sheet = workbook.Sheet(s);
         std::vector<std::int32_t>& indexes = sharedStringIndexes_[static_cast<size_t>(s)];
@@ -153,7 +155,7 @@ void WorkbookTables::writeSharedStrings(QByteArray& stream, const TvteXLSWorkboo
             if (range.CellKind() != TvteXLSCellKind::Text) {
                 return;
             }
-            const QString text = range.Text();
+            const QStringView text = range.textView(scratch);
             if (!text.isEmpty()) {
                 indexes[range.Slot()] = strings.add(text);
             }

@@ -11,6 +11,7 @@ namespace {
 constexpr int kRowsPerBlock = 32;
 constexpr int kMergedPerRecord = 1024;
 constexpr std::uint16_t kRowHeight = 255;  // twentieths of a point
+constexpr qsizetype kRowRecordSize = 20;
 
 QByteArray headerFooterText(const QString& left, const QString& center, const QString& right) {
     QString text;
@@ -93,8 +94,9 @@ QByteArray dimensionsData(const TvteXLSWorksheet& sheet) {
     return data;
 }
 
-// Writes the row blocks: ROW records straight to the stream, the cells of the block collected
-// in a buffer and appended after them, then the block's DBCELL.
+// Writes the row blocks. A block's ROW records must precede its cells, and their number is
+// known when the block starts, so their place is kept free and filled row by row while the
+// cell records go straight behind them: no cell is copied twice.
 class RowBlockWriter {
 public:
     RowBlockWriter(QByteArray& stream, const TvteXLSWorksheet& sheet, int sheetIndex,
@@ -109,21 +111,16 @@ public:
         std::vector<std::uint32_t> dbCells;
         std::vector<TvteXLSRange> cover;
         for (std::int32_t row = sheet_.MinRow(); row <= sheet_.MaxRow(); ++row) {
-            const bool blockStart = (row - sheet_.MinRow()) % kRowsPerBlock == 0;
-            if (blockStart) {
-                blockStart_ = stream_.size();
-                cellStarts_.clear();
+            if ((row - sheet_.MinRow()) % kRowsPerBlock == 0) {
+                startBlock(std::min<std::int32_t>(kRowsPerBlock, sheet_.MaxRow() - row + 1));
             }
             sheet_.rangesCoveringRow(row, cover);
             writeRow(row, cover);
-            if (blockStart) {
-                secondRowStart_ = stream_.size();
-            }
-            cellStarts_.push_back(cells_.size());
+            cellStarts_.push_back(stream_.size());
             for (const TvteXLSRange& range : cover) {
                 appendCells(row, range);
             }
-            if (cellStarts_.size() == kRowsPerBlock || row == sheet_.MaxRow()) {
+            if (static_cast<int>(cellStarts_.size()) == blockRows_) {
                 dbCells.push_back(closeBlock());
             }
         }
@@ -131,77 +128,83 @@ public:
     }
 
 private:
+    void startBlock(int rows) {
+        blockStart_ = stream_.size();
+        blockRows_ = rows;
+        cellStarts_.clear();
+        stream_.resize(blockStart_ + kRowRecordSize * rows);
+    }
+
     void writeRow(std::int32_t row, const std::vector<TvteXLSRange>& cover) {
-        appendU16(stream_, biff::kRow);
-        appendU16(stream_, 16);
-        appendU16(stream_, static_cast<std::uint16_t>(row));
-        appendU16(stream_, cover.empty() ? 0 : static_cast<std::uint16_t>(cover.front().Left()));
-        appendU16(stream_,
-                  cover.empty() ? 0 : static_cast<std::uint16_t>(cover.back().Right() + 1));
-        appendU16(stream_, kRowHeight);
-        appendU16(stream_, 0);
-        appendU16(stream_, 0);
-        appendU16(stream_, 0);  // options
-        appendU16(stream_, 0);  // XF index
+        const auto first = cover.empty() ? 0 : static_cast<std::uint16_t>(cover.front().Left());
+        const auto end = cover.empty() ? 0 : static_cast<std::uint16_t>(cover.back().Right() + 1);
+        const qsizetype at =
+            blockStart_ + kRowRecordSize * static_cast<qsizetype>(cellStarts_.size());
+        ByteCursor(stream_.data() + at)
+            .u16(biff::kRow)
+            .u16(16)
+            .u16(static_cast<std::uint16_t>(row))
+            .u16(first)
+            .u16(end)
+            .u16(kRowHeight)
+            .u16(0)
+            .u16(0)
+            .u16(0)   // options
+            .u16(0);  // XF index
     }
 
     void appendCells(std::int32_t row, const TvteXLSRange& range) {
         const auto xf = tables_.xfIndex(range);
+        const auto r = static_cast<std::uint16_t>(row);
         std::int32_t column = range.Left();
-        const auto cellHeader = [&](std::uint16_t id, std::uint16_t length) {
-            appendU16(cells_, id);
-            appendU16(cells_, length);
-            appendU16(cells_, static_cast<std::uint16_t>(row));
-            appendU16(cells_, static_cast<std::uint16_t>(column));
-            appendU16(cells_, xf);
+        const auto cell = [&](std::uint16_t id, std::uint16_t length) {
+            return ByteCursor(stream_, 4 + length)
+                .u16(id)
+                .u16(length)
+                .u16(r)
+                .u16(static_cast<std::uint16_t>(column))
+                .u16(xf);
         };
         // The value stands in the top-left cell only; every other cell carries just the XF.
         if (row == range.Top()) {
             if (range.CellKind() == TvteXLSCellKind::Number) {
-                cellHeader(biff::kNumber, 14);
-                appendDouble(cells_, range.Number());
+                cell(biff::kNumber, 14).f64(range.Number());
                 ++column;
             } else {
                 const std::int32_t sst = tables_.sharedStringIndex(sheetIndex_, range);
                 if (sst >= 0) {
-                    cellHeader(biff::kLabelSst, 10);
-                    appendU32(cells_, static_cast<std::uint32_t>(sst));
+                    cell(biff::kLabelSst, 10).u32(static_cast<std::uint32_t>(sst));
                     ++column;
                 }
             }
         }
         if (column < range.Right()) {
             const std::int32_t columns = range.Right() - column + 1;
-            appendU16(cells_, biff::kMulBlank);
-            appendU16(cells_, static_cast<std::uint16_t>(2 * columns + 6));
-            appendU16(cells_, static_cast<std::uint16_t>(row));
-            appendU16(cells_, static_cast<std::uint16_t>(column));
+            const auto length = static_cast<std::uint16_t>(2 * columns + 6);
+            ByteCursor blanks(stream_, 4 + length);
+            blanks.u16(biff::kMulBlank).u16(length).u16(r).u16(static_cast<std::uint16_t>(column));
             for (std::int32_t i = 0; i < columns; ++i) {
-                appendU16(cells_, xf);
+                blanks.u16(xf);
             }
-            appendU16(cells_, static_cast<std::uint16_t>(range.Right()));
+            blanks.u16(static_cast<std::uint16_t>(range.Right()));
         } else if (column == range.Right()) {
-            cellHeader(biff::kBlank, 6);
+            cell(biff::kBlank, 6);
         }
     }
 
     // Returns the DBCELL's position relative to the start position.
     std::uint32_t closeBlock() {
-        const qsizetype cellsStart = stream_.size();
-        stream_.append(cells_);
         const qsizetype dbCellPosition = stream_.size();
-
         QByteArray data;
         appendU32(data, static_cast<std::uint32_t>(dbCellPosition - blockStart_));
-        // A row without cells is measured at the place its cells would start.
-        qsizetype previous = secondRowStart_;
-        for (const qsizetype start : cellStarts_) {
-            const qsizetype position = cellsStart + start;
+        // Offsets start at the block's second ROW record (the end of its only one); a row
+        // without cells is measured at the place its cells would start.
+        qsizetype previous = blockStart_ + kRowRecordSize;
+        for (const qsizetype position : cellStarts_) {
             appendU16(data, static_cast<std::uint16_t>(position - previous));
             previous = position;
         }
         WriteRecord(stream_, biff::kDbCell, data);
-        cells_.clear();
         return static_cast<std::uint32_t>(dbCellPosition - startPosition_);
     }
 
@@ -210,10 +213,9 @@ private:
     const int sheetIndex_;
     const WorkbookTables& tables_;
     const qsizetype startPosition_;
-    QByteArray cells_;
-    std::vector<qsizetype> cellStarts_;  // per row of the block, its offset in cells_
+    std::vector<qsizetype> cellStarts_;  // stream position of each row's first cell record
     qsizetype blockStart_ = 0;
-    qsizetype secondRowStart_ = 0;
+    int blockRows_ = 0;
 };
 
 void writeMergedCells(QByteArray& stream, const TvteXLSWorksheet& sheet) {

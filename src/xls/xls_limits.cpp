@@ -47,7 +47,7 @@ void checkRange(const TvteXLSWorksheet& sheet, const TvteXLSRange& range) {
     }
 }
 
-void checkText(const TvteXLSWorksheet& sheet, const QString& text) {
+void checkText(const TvteXLSWorksheet& sheet, QStringView text) {
     if (text.size() > kMaxTextLength) {
         throw XlsError(
             QStringLiteral("Лист \"%1\": текст ячейки длиннее 65535 символов.").arg(sheet.Name()));

@@ -12,6 +12,6 @@ constexpr qsizetype kMaxTextLength = 65535;
 // would wrap into a corrupt file, so such a sheet is refused with an XlsError.
 void checkSheetBounds(const TvteXLSWorksheet& sheet);
 void checkRange(const TvteXLSWorksheet& sheet, const TvteXLSRange& range);
-void checkText(const TvteXLSWorksheet& sheet, const QString& text);
+void checkText(const TvteXLSWorksheet& sheet, QStringView text);
 
 }  // namespace vlr::xls

@@ -45,46 +45,75 @@ QString dateTimeText(const QDateTime& value) {
     return dateTimeText(value.date(), value.time());
 }
 
+namespace {
+
+void appendDigits(QString& text, int value, int width) {
+    QChar digits[4];
+    for (int i = width - 1; i >= 0; --i) {
+        digits[i] = QChar(u'0' + value % 10);
+        value /= 10;
+    }
+    text.append(digits, width);
+}
+
+// "dd.MM.yyyy H:mm:ss", written digit by digit: an export formats one per record.
+QString russianDateTimeText(const QDate& date, const QTime& time) {
+    QString text;
+    text.reserve(19);
+    appendDigits(text, date.day(), 2);
+    text.append(u'.');
+    appendDigits(text, date.month(), 2);
+    text.append(u'.');
+    appendDigits(text, date.year(), 4);
+    if (time.msecsSinceStartOfDay() != 0) {
+        text.append(u' ');
+        appendDigits(text, time.hour(), time.hour() < 10 ? 1 : 2);
+        text.append(u':');
+        appendDigits(text, time.minute(), 2);
+        text.append(u':');
+        appendDigits(text, time.second(), 2);
+    }
+    return text;
+}
+
+}  // namespace
+
 QString dateTimeText(const QDate& date, const QTime& time) {
     const QLocale locale;
-    QString dateFormat;
-    QString timeFormat;
-    if (locale.language() == QLocale::Russian) {
+    if (locale.language() == QLocale::Russian && date.year() >= 1 && date.year() <= 9999) {
         // The Russian system settings write the hour without a leading zero.
-        dateFormat = QStringLiteral("dd.MM.yyyy");
-        timeFormat = QStringLiteral("H:mm:ss");
-    } else {
-        dateFormat = locale.dateFormat(QLocale::ShortFormat);
-        timeFormat = locale.timeFormat(QLocale::LongFormat).remove(QLatin1Char('t')).trimmed();
+        return russianDateTimeText(date, time);
     }
-    QString text = locale.toString(date, dateFormat);
+    QString text = locale.toString(date, locale.dateFormat(QLocale::ShortFormat));
     if (time.msecsSinceStartOfDay() != 0) {
+        const QString timeFormat =
+            locale.timeFormat(QLocale::LongFormat).remove(QLatin1Char('t')).trimmed();
         text += QLatin1Char(' ') + locale.toString(time, timeFormat);
     }
     return text;
 }
 
 std::int32_t TvteXLSRange::Left() const {
-    return sheet_->pool_[slot_].left;
+    return sheet_->data(slot_).left;
 }
 std::int32_t TvteXLSRange::Top() const {
-    return sheet_->pool_[slot_].top;
+    return sheet_->data(slot_).top;
 }
 std::int32_t TvteXLSRange::Right() const {
-    return sheet_->pool_[slot_].right;
+    return sheet_->data(slot_).right;
 }
 std::int32_t TvteXLSRange::Bottom() const {
-    return sheet_->pool_[slot_].bottom;
+    return sheet_->data(slot_).bottom;
 }
 
 bool TvteXLSRange::coversOneCell() const {
-    const auto& range = sheet_->pool_[slot_];
+    const auto& range = sheet_->data(slot_);
     return range.left == range.right && range.top == range.bottom;
 }
 
 void TvteXLSRange::SetValue(const QVariant& value) {
-    auto& range = sheet_->pool_[slot_];
-    const auto storeText = [this, &range](QString text) {
+    auto& range = sheet_->data(slot_);
+    const auto storeText = [this, &range](const QString& text) {
         range.type = TvteXLSValueType::Text;
         range.text = sheet_->storeText(text);
     };
@@ -128,9 +157,14 @@ void TvteXLSRange::SetValue(const QVariant& value) {
             break;
         }
         case QMetaType::QString:
-        case QMetaType::QByteArray:
-            storeText(value.toString().replace(QLatin1String("\r\n"), QLatin1String("\n")));
+        case QMetaType::QByteArray: {
+            QString text = value.toString();
+            if (text.contains(QLatin1String("\r\n"))) {  // replacing would copy every text
+                text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+            }
+            storeText(text);
             break;
+        }
         default:
             storeText(value.toString());
             break;
@@ -138,7 +172,7 @@ void TvteXLSRange::SetValue(const QVariant& value) {
 }
 
 QVariant TvteXLSRange::Value() const {
-    const auto& range = sheet_->pool_[slot_];
+    const auto& range = sheet_->data(slot_);
     switch (range.type) {
         case TvteXLSValueType::Empty:
             return QVariant();
@@ -163,7 +197,7 @@ QVariant TvteXLSRange::Value() const {
 }
 
 TvteXLSValueType TvteXLSRange::ValueType() const {
-    return sheet_->pool_[slot_].type;
+    return sheet_->data(slot_).type;
 }
 
 TvteXLSCellKind TvteXLSRange::CellKind() const {
@@ -171,12 +205,12 @@ TvteXLSCellKind TvteXLSRange::CellKind() const {
 }
 
 double TvteXLSRange::Number() const {
-    const auto& range = sheet_->pool_[slot_];
+    const auto& range = sheet_->data(slot_);
     return isNumberType(range.type) ? range.number : 0.0;
 }
 
 QString TvteXLSRange::Text() const {
-    const auto& range = sheet_->pool_[slot_];
+    const auto& range = sheet_->data(slot_);
     switch (range.type) {
         case TvteXLSValueType::Empty:
         case TvteXLSValueType::Null:
@@ -190,16 +224,25 @@ QString TvteXLSRange::Text() const {
     }
 }
 
+QStringView TvteXLSRange::textView(QString& scratch) const {
+    const auto& range = sheet_->data(slot_);
+    if (range.type == TvteXLSValueType::Text) {
+        return QStringView(sheet_->textPool_).mid(range.text.offset, range.text.length);
+    }
+    scratch = Text();
+    return scratch;
+}
+
 TvteXLSCellStyle TvteXLSRange::Style() const {
     return sheet_->workbook_->Styles().at(StyleIndex());
 }
 
 void TvteXLSRange::SetStyle(const TvteXLSCellStyle& style) {
-    sheet_->pool_[slot_].style = sheet_->workbook_->Styles().intern(style);
+    sheet_->data(slot_).style = sheet_->workbook_->Styles().intern(style);
 }
 
 std::uint32_t TvteXLSRange::StyleIndex() const {
-    return sheet_->pool_[slot_].style;
+    return sheet_->data(slot_).style;
 }
 
 }  // namespace vlr::xls

@@ -23,7 +23,7 @@ QString limitedTrimmedName(const QString& text, int maxLength) {
 // ---- worksheet -------------------------------------------------------------------------------
 
 TvteXLSWorksheet::TvteXLSWorksheet(TvteXLSWorkbook* workbook, const QString& name)
-    : workbook_(workbook), name_(name) {}
+    : workbook_(workbook), name_(name), lastBucket_(byTop_.end()) {}
 
 int TvteXLSWorksheet::SheetIndex() const {
     return workbook_ ? workbook_->IndexOf(this) : -1;
@@ -50,11 +50,11 @@ TvteXLSRange TvteXLSWorksheet::GetRange(std::int32_t left, std::int32_t top, std
     bool found = false;
     bool removed = false;
     std::uint32_t result = 0;
-    auto bucket = keyBeyondInt ? byTop_.end() : byTop_.lower_bound(key);
+    auto bucket = keyBeyondInt ? byTop_.end() : bucketFrom(key);
     while (bucket != byTop_.end() && bucket->first <= bottom) {
         std::vector<std::uint32_t>& members = bucket->second;
         for (size_t i = 0; i < members.size();) {
-            const RangeData& range = pool_[members[i]];
+            const RangeData& range = data(members[i]);
             if (range.left == left && range.top == top && range.right == right &&
                 range.bottom == bottom) {
                 found = true;
@@ -68,14 +68,29 @@ TvteXLSRange TvteXLSWorksheet::GetRange(std::int32_t left, std::int32_t top, std
                 ++i;
             }
         }
-        bucket = members.empty() ? byTop_.erase(bucket) : std::next(bucket);
+        if (members.empty()) {
+            if (bucket == lastBucket_) {
+                lastBucket_ = byTop_.end();
+            }
+            bucket = byTop_.erase(bucket);
+        } else {
+            ++bucket;
+        }
     }
 
     if (!found) {
         // Appending to the bucket of top puts the range after every range of equal Top and
         // before every range of greater Top.
         result = createRange(left, top, right, bottom);
-        byTop_[top].push_back(result);
+        auto target = bucketFrom(top);
+        if (target == byTop_.end() || target->first != top) {
+            // Rows tend to hold as many ranges as the row before.
+            const size_t expected = lastBucket_ == byTop_.end() ? 1 : lastBucket_->second.size();
+            target = byTop_.emplace_hint(target, top, std::vector<std::uint32_t>{});
+            target->second.reserve(expected);
+        }
+        target->second.push_back(result);
+        lastBucket_ = target;
     }
 
     const std::int64_t height = std::int64_t{bottom} - top + 1;
@@ -89,6 +104,14 @@ TvteXLSRange TvteXLSWorksheet::GetRange(std::int32_t left, std::int32_t top, std
     return TvteXLSRange(this, result);
 }
 
+TvteXLSWorksheet::Buckets::iterator TvteXLSWorksheet::bucketFrom(std::int32_t top) {
+    // Cells come row by row, so the bucket used last is nearly always the one asked for.
+    if (lastBucket_ != byTop_.end() && lastBucket_->first == top) {
+        return lastBucket_;
+    }
+    return byTop_.lower_bound(top);
+}
+
 std::uint32_t TvteXLSWorksheet::createRange(std::int32_t left, std::int32_t top, std::int32_t right,
                                             std::int32_t bottom) {
     std::uint32_t slot;
@@ -96,10 +119,12 @@ std::uint32_t TvteXLSWorksheet::createRange(std::int32_t left, std::int32_t top,
         slot = freeSlots_.back();
         freeSlots_.pop_back();
     } else {
-        slot = static_cast<std::uint32_t>(pool_.size());
-        pool_.emplace_back();
+        if ((slotCount_ & kChunkMask) == 0) {
+            chunks_.emplace_back(new RangeData[kChunkSize]);
+        }
+        slot = slotCount_++;
     }
-    RangeData& range = pool_[slot];
+    RangeData& range = data(slot);
     range.left = left;
     range.top = top;
     range.right = right;
@@ -113,7 +138,7 @@ std::uint32_t TvteXLSWorksheet::createRange(std::int32_t left, std::int32_t top,
 }
 
 void TvteXLSWorksheet::releaseSlot(std::uint32_t slot) {
-    const RangeData& range = pool_[slot];
+    const RangeData& range = data(slot);
     const auto height = heightCounts_.find(std::int64_t{range.bottom} - range.top + 1);
     if (--height->second == 0) {
         heightCounts_.erase(height);
@@ -154,15 +179,6 @@ std::vector<TvteXLSRange> TvteXLSWorksheet::Ranges() const {
     return ranges;
 }
 
-void TvteXLSWorksheet::forEachRange(const std::function<void(const TvteXLSRange&)>& visit) const {
-    auto* self = const_cast<TvteXLSWorksheet*>(this);
-    for (const auto& entry : byTop_) {
-        for (const std::uint32_t slot : entry.second) {
-            visit(TvteXLSRange(self, slot));
-        }
-    }
-}
-
 void TvteXLSWorksheet::rangesCoveringRow(std::int32_t row, std::vector<TvteXLSRange>& out) const {
     out.clear();
     auto* self = const_cast<TvteXLSWorksheet*>(this);
@@ -172,7 +188,7 @@ void TvteXLSWorksheet::rangesCoveringRow(std::int32_t row, std::vector<TvteXLSRa
                       : byTop_.lower_bound(static_cast<std::int32_t>(firstTop));
     for (; bucket != byTop_.end() && bucket->first <= row; ++bucket) {
         for (const std::uint32_t slot : bucket->second) {
-            if (pool_[slot].bottom >= row) {
+            if (data(slot).bottom >= row) {
                 out.push_back(TvteXLSRange(self, slot));
             }
         }

@@ -8,8 +8,6 @@
 #include <QVariant>
 
 #include <cstdint>
-#include <deque>
-#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -57,6 +55,8 @@ public:
     TvteXLSCellKind CellKind() const;
     double Number() const;  // the value of a number cell
     QString Text() const;   // the text of a text cell; empty for empty and null values
+    // The same text without copying stored text; other values are formatted into scratch.
+    QStringView textView(QString& scratch) const;
 
     TvteXLSCellStyle Style() const;
     void SetStyle(const TvteXLSCellStyle& style);
@@ -108,10 +108,18 @@ public:
     int RangeCount() const { return rangeCount_; }
     // Ranges ordered by Top, ranges of equal Top in the order they were created.
     std::vector<TvteXLSRange> Ranges() const;
-    void forEachRange(const std::function<void(const TvteXLSRange&)>& visit) const;
+    template <typename Visit>
+    void forEachRange(Visit&& visit) const {
+        auto* self = const_cast<TvteXLSWorksheet*>(this);  // handles are shared, access is not
+        for (const auto& bucket : byTop_) {
+            for (const std::uint32_t slot : bucket.second) {
+                visit(TvteXLSRange(self, slot));
+            }
+        }
+    }
     // The ranges reaching row r, ordered by Left; out is cleared first.
     void rangesCoveringRow(std::int32_t row, std::vector<TvteXLSRange>& out) const;
-    std::uint32_t SlotCount() const { return static_cast<std::uint32_t>(pool_.size()); }
+    std::uint32_t SlotCount() const { return slotCount_; }
 
 private:
     friend class TvteXLSRange;
@@ -137,6 +145,8 @@ private:
     std::uint32_t createRange(std::int32_t left, std::int32_t top, std::int32_t right,
                               std::int32_t bottom);
     void releaseSlot(std::uint32_t slot);
+    // The first bucket whose Top is at least top.
+    std::map<std::int32_t, std::vector<std::uint32_t>>::iterator bucketFrom(std::int32_t top);
     void recomputeMaxRangeHeight();
     void widenBounds(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
     TextSpan storeText(const QString& text);
@@ -150,12 +160,22 @@ private:
     std::int32_t maxRow_ = -1;
     std::int32_t maxRangeHeight_ = 0;
 
-    std::deque<RangeData> pool_;            // never moves, so slots stay put
+    // Ranges live in chunks that never move, so slots stay put while the sheet grows.
+    static constexpr std::uint32_t kChunkSize = 2048;  // 64 KB, below the allocator's mmap size
+    static constexpr std::uint32_t kChunkMask = kChunkSize - 1;
+    RangeData& data(std::uint32_t slot) { return chunks_[slot / kChunkSize][slot & kChunkMask]; }
+    const RangeData& data(std::uint32_t slot) const {
+        return chunks_[slot / kChunkSize][slot & kChunkMask];
+    }
+    std::vector<std::unique_ptr<RangeData[]>> chunks_;
+    std::uint32_t slotCount_ = 0;
     std::vector<std::uint32_t> freeSlots_;  // slots of removed ranges, reused first
     // The ordered range list, kept as one bucket per Top in insertion order. Walking the
     // buckets in key order visits exactly the list ordered by Top with ties in insertion
     // order, so the ordered search runs on it unchanged while inserting stays cheap.
-    std::map<std::int32_t, std::vector<std::uint32_t>> byTop_;
+    using Buckets = std::map<std::int32_t, std::vector<std::uint32_t>>;
+    Buckets byTop_;
+    Buckets::iterator lastBucket_;  // where the last range went; end() when none
     int rangeCount_ = 0;
     std::map<std::int64_t, int> heightCounts_;  // ranges per height, to recompute the maximum
     QString textPool_;                          // every text value, back to back

@@ -31,12 +31,14 @@ void ArchiveReadSession::start() {
         checkQueued_ = true;
         QMetaObject::invokeMethod(this, &ArchiveReadSession::check, Qt::QueuedConnection);
     };
+    firstMessage_ = view_.messages().size();
     answerTimeout_.start();
 }
 
 bool ArchiveReadSession::messageShown(const QString& text) const {
     const std::vector<QString>& messages = view_.messages();
-    return std::find(messages.begin(), messages.end(), text) != messages.end();
+    const auto sinceStart = messages.begin() + static_cast<std::ptrdiff_t>(firstMessage_);
+    return std::find(sinceStart, messages.end(), text) != messages.end();
 }
 
 void ArchiveReadSession::check() {

@@ -49,6 +49,7 @@ private:
     QTimer answerTimeout_;
     bool reading_ = false;
     bool checkQueued_ = false;
+    std::size_t firstMessage_ = 0;  // messages shown before the session do not count
     ReadOutcome outcome_ = ReadOutcome::Running;
 };
 

@@ -258,7 +258,10 @@ QByteArray buildCompoundFile(const QString& streamName, const QByteArray& stream
 
 void saveCompoundFile(const QString& path, const QString& streamName, const QByteArray& stream) {
     const Frame parts = frame(streamName, stream.size());
-    const QFileInfo target(path);
+    // Saving over a link replaces the file it points to and keeps the link, as writing in place
+    // would.
+    const QFileInfo given(path);
+    const QFileInfo target(given.isSymLink() ? given.symLinkTarget() : path);
     const QByteArray targetPath = QFile::encodeName(target.absoluteFilePath());
     // A read-only file stays as it is, as the system would keep it when written in place.
     if (target.exists() && ::access(targetPath.constData(), W_OK) != 0)

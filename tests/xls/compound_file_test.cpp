@@ -280,6 +280,22 @@ TEST_F(SafeSave, ReplacesAnExistingFileAndLeavesNothingElse) {
     EXPECT_EQ(folderEntries(dir_.path()), QStringList{QStringLiteral("export.xls")});
 }
 
+TEST_F(SafeSave, SavingOverALinkReplacesTheFileItPointsTo) {
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("real")));
+    const QString real = path(QStringLiteral("real/book.xls"));
+    QFile old(real);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    const QString link = path(QStringLiteral("link.xls"));
+    ASSERT_TRUE(QFile::link(real, link));
+
+    saveCompoundFile(link, QStringLiteral("Workbook"), "new");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(read(real), buildCompoundFile(QStringLiteral("Workbook"), "new"));
+    EXPECT_EQ(folderEntries(path(QStringLiteral("real"))), QStringList{QStringLiteral("book.xls")});
+}
+
 TEST_F(SafeSave, MissingOrImpossibleFolderIsACreateErrorWithTheSystemCode) {
     EXPECT_EQ(
         errorOf([&] { saveCompoundFile(path(QStringLiteral("no/such/a.xls")), "Workbook", "x"); }),

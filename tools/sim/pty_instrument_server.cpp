@@ -107,7 +107,9 @@ void PtyInstrumentServer::queueAnswer(const QByteArray& answer) {
     } else {
         const qint64 characterNs =
             1'000'000'000LL * pacing_.bitsPerCharacter / pacing_.bitsPerSecond;
-        lineFreeNs_ = std::max(lineFreeNs_, clock_.nsecsElapsed());
+        // A pseudo-terminal hands over the request letter at once; on a real line it has only
+        // fully arrived one character time later, and the answer cannot start before that.
+        lineFreeNs_ = std::max(lineFreeNs_, clock_.nsecsElapsed() + characterNs);
         for (int i = 0; i < answer.size(); ++i) {
             lineFreeNs_ += characterNs;
             dueNs_.push_back(lineFreeNs_);

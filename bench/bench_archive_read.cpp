@@ -1,0 +1,167 @@
+// An archive read of 300 records from the simulated instrument (vlr-sim, a process of its own)
+// paced at 9600 bit/s, through the real port driver, exchange, decoders and database.
+// Reported as the share of the line's limit: the time the request letters and the record
+// frames need on the wire at 9600 bit/s with 10 bits per character, divided by the measured
+// time from sending 'n' to the last record stored. 1.0 would be a read as fast as the line.
+
+#include "link/comm_port_driver.h"
+#include "link/exchange_controller.h"
+#include "link/exchange_view.h"
+#include "link/frame_codec.h"
+#include "link/port_probe.h"
+#include "link/tick_timer.h"
+#include "store/database.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <functional>
+
+namespace {
+
+using namespace vlr;
+
+constexpr int LineBitsPerSecond = 9600;
+constexpr int BitsPerCharacter = 10;
+
+// The view of a read nobody watches.
+class UnwatchedView : public link::ExchangeView {
+public:
+    void setStatusText(int, const QString&) override {}
+    void showTab(link::CommTab, const QString&) override {}
+    void setReadArchiveEnabled(bool) override {}
+    void setCommOptionsEnabled(bool) override {}
+    void startRefreshTimer() override {}
+    void stopRefreshTimer() override {}
+    void RefreshCommView() override {}
+    void showMessage(const QString& text, const QString&, link::MessageIcon) override {
+        messages << text;
+    }
+    QStringList messages;
+};
+
+bool runUntil(const std::function<bool()>& done, int guardMs) {
+    QDeadlineTimer guard(guardMs);
+    // Sleeps until an event comes; the ticker bounds the sleep so the guard is looked at.
+    QTimer ticker;
+    ticker.start(5);
+    while (!done()) {
+        if (guard.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+QString simulatorPath() {
+    return QDir(QCoreApplication::applicationDirPath())
+        .filePath(QStringLiteral("../tools/vlr-sim"));
+}
+
+// How the database commits each inserted row.
+enum class Commit {
+    AsOpened,  // as store::Database opens it: SQLite's defaults, a full sync of every insert
+    // Write-ahead log with normal sync: what the read costs once the store commits cheaply.
+    // Set here only to measure that difference.
+    WalNormalSync,
+};
+
+// kind: "osk" (14-byte records) or "vtr" (26-byte records).
+void readArchive(benchmark::State& state, const char* kind, int recordSize, Commit commit) {
+    const int records = static_cast<int>(state.range(0));
+    // On the wire per record: one request letter and one frame.
+    const int frameCharacters =
+        static_cast<int>(link::encodeShortFrame(QByteArray(recordSize, 0)).size());
+    const double lineSeconds =
+        double(records) * (1 + frameCharacters) * BitsPerCharacter / LineBitsPerSecond;
+
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        store::Database database;
+        database.open(dir.filePath(store::Database::fileName()));
+        if (commit == Commit::WalNormalSync) {
+            QSqlQuery pragma(database.connection());
+            pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+            pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        }
+
+        QProcess simulator;
+        simulator.start(simulatorPath(), {"--kind", kind, "--records", QString::number(records),
+                                          "--baud", QString::number(LineBitsPerSecond), "--quiet"});
+        if (!simulator.waitForStarted() || !simulator.waitForReadyRead(5000)) {
+            state.SkipWithError("vlr-sim did not start");
+            return;
+        }
+        link::ComPortTable ports;
+        ports[0] = QString::fromLocal8Bit(simulator.readLine()).trimmed();
+
+        link::TCommPortDriver driver(ports);
+        driver.setEnableDTROnOpen(false);
+        const auto comOutTimer = link::makeQtTickTimer(1000);
+        UnwatchedView view;
+        link::ExchangeController exchange(driver, *comOutTimer, database, view);
+        exchange.setPresentPorts(link::probePresentPorts(driver));
+        using State = link::ExchangeController::State;
+        if (!runUntil([&] { return exchange.state() == State::Connected; }, 10000)) {
+            state.SkipWithError("the instrument was not identified");
+            return;
+        }
+
+        QElapsedTimer clock;
+        clock.start();
+        exchange.A_ReadArcExecute();  // sends 'n'
+        const bool ended = runUntil([&] { return exchange.state() != State::Reading; },
+                                    static_cast<int>(lineSeconds * 4000) + 10000);
+        const double seconds = clock.nsecsElapsed() / 1e9;
+        simulator.kill();
+        simulator.waitForFinished();
+        if (!ended || exchange.ReceivedTotal() != records) {
+            state.SkipWithError("the read did not complete");
+            return;
+        }
+        state.SetIterationTime(seconds);
+        state.counters["records"] = records;
+        state.counters["line_s"] = lineSeconds;
+        state.counters["measured_s"] = seconds;
+        state.counters["line_share"] = lineSeconds / seconds;
+        state.counters["ms_per_record_over_line"] = (seconds - lineSeconds) * 1000 / records;
+    }
+}
+
+void BM_ReadPressArchive(benchmark::State& state) {
+    readArchive(state, "vtr", 26, Commit::AsOpened);
+}
+void BM_ReadOskArchive(benchmark::State& state) {
+    readArchive(state, "osk", 14, Commit::AsOpened);
+}
+void BM_ReadPressArchiveWalNormalSync(benchmark::State& state) {
+    readArchive(state, "vtr", 26, Commit::WalNormalSync);
+}
+
+BENCHMARK(BM_ReadPressArchive)->Arg(300)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_ReadOskArchive)->Arg(300)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_ReadPressArchiveWalNormalSync)
+    ->Arg(300)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

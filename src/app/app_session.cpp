@@ -12,6 +12,7 @@ std::optional<DatabaseAccessFailure> AppSession::start(const QString& workingDir
         return failure;
     started_ = true;
     removeTemporaryRows(database_);
+    removeLeftoverCompactionFiles(settings_.StartDir);
     return std::nullopt;
 }
 

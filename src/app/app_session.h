@@ -26,7 +26,8 @@ public:
     explicit AppSession(SettingsStore& store);
 
     // Reads the settings (writing missing values with their defaults), opens or creates the
-    // database in the working directory and removes what the previous run left behind. A
+    // database in the working directory and removes what the previous run left behind (its
+    // temporary rows, and the temporary file of a compaction a crash cut short). A
     // database that cannot be used is returned: the caller tells the user and quits, and then
     // neither cleans up nor compacts nor writes the settings back.
     std::optional<DatabaseAccessFailure> start(const QString& workingDirectory);

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -81,6 +82,11 @@ public:
 private:
     QString path_;
 };
+
+const QRegularExpression& temporaryFileName() {
+    static const QRegularExpression pattern(QStringLiteral("^mdb[0-9A-F]{1,4}\\.tmp$"));
+    return pattern;
+}
 
 // Creates an empty file "mdb<hex>.tmp" of a name nobody else has in the folder. It stays
 // reserved until the compacted copy is written into it.
@@ -161,6 +167,14 @@ void compactInto(const QString& source, const QString& destination) {
 }
 
 }  // namespace
+
+void removeLeftoverCompactionFiles(const QString& folder) {
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("mdb*.tmp")}, QDir::Files)) {
+        if (temporaryFileName().match(name).hasMatch())
+            QFile::remove(dir.filePath(name));
+    }
+}
 
 CompactionOutcome CompactDatabaseFile(const QString& source, const QString& destination,
                                       const QString& password, const CompactionSteps& steps) {

@@ -28,4 +28,8 @@ CompactionOutcome CompactDatabaseFile(const QString& source, const QString& dest
                                       const QString& password,
                                       const CompactionSteps& steps = CompactionSteps());
 
+// Removes the temporary files "mdb<hex>.tmp" that a compaction cut short by a crash left in
+// folder.
+void removeLeftoverCompactionFiles(const QString& folder);
+
 }  // namespace vlr::app

@@ -78,6 +78,18 @@ TEST_F(AppSessionTest, StartRemovesWhatThePreviousRunLeftButKeepsSavedFiles) {
     EXPECT_EQ(count(session, QStringLiteral("SELECT count(*) FROM Catalog")), 1);
 }
 
+TEST_F(AppSessionTest, StartRemovesTheTemporaryFileOfACompactionCutShortOnly) {
+    for (const char* name : {"mdb1F.tmp", "mdbBEEF.tmp", "mdbx.tmp", "mdb12345.tmp", "notes.tmp"}) {
+        QFile file(work_.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    AppSession session(*store_);
+    ASSERT_FALSE(session.start(work_.path()).has_value());
+    EXPECT_EQ(workFiles(),
+              (QStringList{QStringLiteral("mdb12345.tmp"), QStringLiteral("mdbx.tmp"),
+                           QStringLiteral("notes.tmp"), QStringLiteral("VelaronLink.mdb")}));
+}
+
 TEST_F(AppSessionTest, AnUnusableDatabaseIsAFailureToShowAndNothingIsWrittenBack) {
     QFile file(databaseFile());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));

@@ -154,8 +154,10 @@ void Database::checkUsable() {
         }
     }
     // Every run writes (the clean-up at start): a file another program holds in a write
-    // transaction, or that cannot be written at all, is unusable now rather than failing later.
+    // transaction, or that cannot be written at all (read-only, no room for the journal), is
+    // unusable now rather than failing at every later statement. The trial row is rolled back.
     execOrThrow(query, QStringLiteral("BEGIN IMMEDIATE"));
+    execOrThrow(query, QStringLiteral("INSERT INTO Catalog DEFAULT VALUES"));
     execOrThrow(query, QStringLiteral("ROLLBACK"));
 }
 

@@ -13,11 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include "support/file_size_limit.h"
 #include "support/qt_printers.h"
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <stdexcept>
 
 namespace vlr::app {
@@ -152,16 +150,13 @@ TEST_F(CompactionTest, ADatabaseAnotherConnectionIsWritingIsNotCompacted) {
 
 TEST_F(CompactionTest, NoRoomForTheCopyLeavesTheOriginalAndNoTemporaryFile) {
     const QString before = contents();
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    // Files may not grow past 16 KiB: the copy cannot be written, as on a full disk.
-    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 16 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const CompactionOutcome outcome = CompactDatabaseFile(path(), QString(), QString());
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
+    CompactionOutcome outcome;
+    {
+        // Files may not grow past 16 KiB: the copy cannot be written, as on a full disk.
+        test::FileSizeLimit limit(16 * 1024);
+        ASSERT_TRUE(limit.active());
+        outcome = CompactDatabaseFile(path(), QString(), QString());
+    }
 
     EXPECT_FALSE(outcome.succeeded);
     EXPECT_FALSE(outcome.message.isEmpty());

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/file_size_limit.h"
 #include "support/qt_printers.h"
 
 namespace vlr::store {
@@ -113,6 +114,29 @@ TEST_F(DatabaseOpenTest, ADatabaseMissingATableOrAColumnIsRefused) {
 TEST_F(DatabaseOpenTest, AFolderInPlaceOfTheFileIsRefused) {
     ASSERT_TRUE(QDir(dir_.path()).mkdir(Database::fileName()));
     expectOpenFails("a folder");
+}
+
+TEST_F(DatabaseOpenTest, ADatabaseThatCannotBeWrittenIsRefusedAndKeepsItsData) {
+    {
+        Database db;
+        db.open(path());
+        QSqlQuery query(db.connection());
+        ASSERT_TRUE(query.exec(QStringLiteral("INSERT INTO Catalog (FileName) VALUES ('kept')")));
+    }
+    {
+        // No room for the journal that every change needs, as on a full disk.
+        test::FileSizeLimit limit(0);
+        ASSERT_TRUE(limit.active());
+        expectOpenFails("cannot be written");
+    }
+    Database db;
+    db.open(path());
+    QSqlQuery query(db.connection());
+    ASSERT_TRUE(
+        query.exec(QStringLiteral("SELECT group_concat(FileName), max(FileNameId) FROM Catalog")));
+    ASSERT_TRUE(query.next());
+    EXPECT_EQ(query.value(0).toString(), QStringLiteral("kept"));
+    EXPECT_EQ(query.value(1).toInt(), 1);
 }
 
 TEST_F(DatabaseOpenTest, ADatabaseHeldInAWriteTransactionByAnotherProgramIsRefused) {

@@ -110,7 +110,8 @@ public:
     std::vector<TvteXLSRange> Ranges() const;
     template <typename Visit>
     void forEachRange(Visit&& visit) const {
-        auto* self = const_cast<TvteXLSWorksheet*>(this);  // handles are shared, access is not
+        // Handles carry a sheet they may change; the visitors of a const sheet only read.
+        auto* self = const_cast<TvteXLSWorksheet*>(this);
         for (const auto& bucket : byTop_) {
             for (const std::uint32_t slot : bucket.second) {
                 visit(TvteXLSRange(self, slot));
@@ -170,9 +171,13 @@ private:
     std::vector<std::unique_ptr<RangeData[]>> chunks_;
     std::uint32_t slotCount_ = 0;
     std::vector<std::uint32_t> freeSlots_;  // slots of removed ranges, reused first
-    // The ordered range list, kept as one bucket per Top in insertion order. Walking the
-    // buckets in key order visits exactly the list ordered by Top with ties in insertion
-    // order, so the ordered search runs on it unchanged while inserting stays cheap.
+    // The ordered range list, kept as one bucket per Top holding its ranges in insertion
+    // order. Walking the buckets in key order visits exactly the list ordered by Top with ties
+    // in insertion order; bisecting the list for the first Top at least a key is lower_bound
+    // on the buckets, and inserting after the last range of equal Top is appending to its
+    // bucket. So the ordered search sees the same ranges in the same order and gives the same
+    // results, while an insertion in the middle costs a map lookup instead of moving the
+    // list's tail (filling a sheet column by column stays linear).
     using Buckets = std::map<std::int32_t, std::vector<std::uint32_t>>;
     Buckets byTop_;
     Buckets::iterator lastBucket_;  // where the last range went; end() when none

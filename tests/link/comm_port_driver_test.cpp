@@ -16,10 +16,10 @@ using test::runUntil;
 using test::SimulatedInstrument;
 
 // An instrument whose identification frame is long: 30 archives give 127 payload bytes.
-sim::InstrumentSpec manyArchives() {
-    sim::InstrumentSpec spec;
-    spec.archives.assign(30, {});
-    return spec;
+sim::InstrumentSetup manyArchives() {
+    sim::InstrumentSetup setup;
+    setup.archives.assign(30, {});
+    return setup;
 }
 
 TEST(CommPortDriverTest, DefaultsAndClamps) {
@@ -71,7 +71,7 @@ TEST(CommPortDriverTest, PortsWithoutADeviceDoNotOpen) {
 }
 
 TEST(CommPortDriverTest, OpensAPseudoTerminalWithTheInstrumentLineSettings) {
-    SimulatedInstrument instrument{sim::InstrumentSpec{}};
+    SimulatedInstrument instrument{sim::InstrumentSetup{}};
     TCommPortDriver driver(test::portsAt({{1, instrument.server.devicePath()}}));
     driver.setEnableDTROnOpen(false);
     driver.setPortNumber(1);
@@ -100,8 +100,8 @@ TEST(CommPortDriverTest, OpensAPseudoTerminalWithTheInstrumentLineSettings) {
 }
 
 TEST(CommPortDriverTest, PortChangesWhileOpenAreIgnoredAndNotRemembered) {
-    SimulatedInstrument first{sim::InstrumentSpec{}};
-    SimulatedInstrument third{sim::InstrumentSpec{}};
+    SimulatedInstrument first{sim::InstrumentSetup{}};
+    SimulatedInstrument third{sim::InstrumentSetup{}};
     TCommPortDriver driver(
         test::portsAt({{1, first.server.devicePath()}, {3, third.server.devicePath()}}));
     driver.setPortNumber(1);
@@ -125,7 +125,7 @@ TEST(CommPortDriverTest, PortChangesWhileOpenAreIgnoredAndNotRemembered) {
 }
 
 TEST(CommPortDriverTest, OpenIsExclusive) {
-    SimulatedInstrument instrument{sim::InstrumentSpec{}};
+    SimulatedInstrument instrument{sim::InstrumentSetup{}};
     const ComPortTable ports = test::portsAt({{1, instrument.server.devicePath()}});
     TCommPortDriver holder(ports);
     TCommPortDriver other(ports);
@@ -163,7 +163,7 @@ TEST(CommPortDriverTest, ChunksAreNeverEmptyNorLargerThanTheReceiveBlock) {
 }
 
 TEST(CommPortDriverTest, AVanishedDeviceClosesThePortAndIsReported) {
-    auto instrument = std::make_unique<SimulatedInstrument>(sim::InstrumentSpec{});
+    auto instrument = std::make_unique<SimulatedInstrument>(sim::InstrumentSetup{});
     TCommPortDriver driver(test::portsAt({{1, instrument->server.devicePath()}}));
     driver.setPortNumber(1);
     int reports = 0;

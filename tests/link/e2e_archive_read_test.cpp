@@ -56,7 +56,7 @@ protected:
 };
 
 TEST_F(ArchiveReadTest, OskRecordsArriveWithEveryField) {
-    SimulatedInstrument instrument(instrumentSpec(
+    SimulatedInstrument instrument(instrumentSetup(
         InstrumentKind::Osk, {{bytes({3, 2, 10, 12, 123, 0, 0xFF, 0xFF, 15, 59, 10, 21, 6, 8}),
                                bytes({12, 7, 11, 8, 0, 0, 0, 0, 0, 0, 12, 31, 4, 10})}}));
     auto rig = rigFor(instrument);
@@ -97,7 +97,7 @@ TEST_F(ArchiveReadTest, PressRecordsArriveWithEveryField) {
     cement[9] = char(0x58);  // C = 600 / 10
     cement[10] = char(0x02);
     SimulatedInstrument instrument(
-        instrumentSpec(InstrumentKind::Vtr, {{workedPressRecord(), cement}}, 30));
+        instrumentSetup(InstrumentKind::Vtr, {{workedPressRecord(), cement}}, 30));
     auto rig = rigFor(instrument);
     ASSERT_TRUE(rig->readArchive());
 
@@ -128,7 +128,7 @@ TEST_F(ArchiveReadTest, PressRecordsArriveWithEveryField) {
 }
 
 TEST_F(ArchiveReadTest, AsphaltVariantReadsBothArchivesInOrderWithNRestarting) {
-    SimulatedInstrument instrument(instrumentSpec(
+    SimulatedInstrument instrument(instrumentSetup(
         InstrumentKind::Vtra, {{workedPressRecord(1), workedPressRecord(2), workedPressRecord(3)},
                                {asphaltRecord(4), asphaltRecord(3)}}));
     auto rig = rigFor(instrument);
@@ -175,7 +175,7 @@ TEST_F(ArchiveReadTest, AsphaltVariantReadsBothArchivesInOrderWithNRestarting) {
 
 TEST_F(ArchiveReadTest, EmptyFirstArchiveIsSkipped) {
     SimulatedInstrument instrument(
-        instrumentSpec(InstrumentKind::Vtra, {{}, {asphaltRecord(4), asphaltRecord(3)}}));
+        instrumentSetup(InstrumentKind::Vtra, {{}, {asphaltRecord(4), asphaltRecord(3)}}));
     auto rig = rigFor(instrument);
     ASSERT_TRUE(rig->readArchive());
 
@@ -194,7 +194,7 @@ TEST_F(ArchiveReadTest, FramesSplitAcrossChunksAreReassembled) {
     // Paced at a fast line rate with a pause before each answer: every frame reaches the
     // exchange in several pieces.
     const sim::Archives archives = sim::generateArchives(InstrumentKind::Vtr, {6}, 7);
-    SimulatedInstrument instrument(instrumentSpec(InstrumentKind::Vtr, archives), {},
+    SimulatedInstrument instrument(instrumentSetup(InstrumentKind::Vtr, archives), {},
                                    {115200, 10, 2});
     auto rig = rigFor(instrument);
     ASSERT_TRUE(rig->readArchive());
@@ -204,7 +204,7 @@ TEST_F(ArchiveReadTest, FramesSplitAcrossChunksAreReassembled) {
 
 TEST_F(ArchiveReadTest, DamagedFrameKeepsTheRowsBeforeItAndResetsTheLink) {
     const sim::Archives archives = sim::generateArchives(InstrumentKind::Osk, {5}, 3);
-    SimulatedInstrument instrument(instrumentSpec(InstrumentKind::Osk, archives), {3, 0, 0});
+    SimulatedInstrument instrument(instrumentSetup(InstrumentKind::Osk, archives), {3, 0, 0});
     auto rig = rigFor(instrument);
     ASSERT_TRUE(rig->readArchive());
 
@@ -219,7 +219,7 @@ TEST_F(ArchiveReadTest, DamagedFrameKeepsTheRowsBeforeItAndResetsTheLink) {
 
 TEST_F(ArchiveReadTest, ShortPayloadIsATransmissionErrorAndStoresNothingOfIt) {
     const sim::Archives archives = sim::generateArchives(InstrumentKind::Vtr, {4}, 5);
-    SimulatedInstrument instrument(instrumentSpec(InstrumentKind::Vtr, archives), {0, 0, 2});
+    SimulatedInstrument instrument(instrumentSetup(InstrumentKind::Vtr, archives), {0, 0, 2});
     auto rig = rigFor(instrument);
     ASSERT_TRUE(rig->readArchive());
 
@@ -230,7 +230,7 @@ TEST_F(ArchiveReadTest, ShortPayloadIsATransmissionErrorAndStoresNothingOfIt) {
 
 TEST_F(ArchiveReadTest, SilenceDuringTheReadResetsTheLinkAndKeepsTheRows) {
     const sim::Archives archives = sim::generateArchives(InstrumentKind::Vtr, {5}, 9);
-    SimulatedInstrument instrument(instrumentSpec(InstrumentKind::Vtr, archives), {0, 2, 0});
+    SimulatedInstrument instrument(instrumentSetup(InstrumentKind::Vtr, archives), {0, 2, 0});
     auto rig = rigFor(instrument);
     ASSERT_TRUE(rig->readArchive());
 
@@ -245,7 +245,7 @@ TEST_F(ArchiveReadTest, SilenceDuringTheReadResetsTheLinkAndKeepsTheRows) {
 
 TEST_F(ArchiveReadTest, PortVanishingMidReadResetsTheLinkWithoutLosingRows) {
     const sim::Archives archives = sim::generateArchives(InstrumentKind::Vtr, {6}, 11);
-    SimulatedInstrument instrument(instrumentSpec(InstrumentKind::Vtr, archives));
+    SimulatedInstrument instrument(instrumentSetup(InstrumentKind::Vtr, archives));
     auto rig = rigFor(instrument);
     int portErrors = 0;
     const auto exchangeHandler = rig->driver.onPortError;
@@ -276,9 +276,9 @@ TEST_F(ArchiveReadTest, PortVanishingMidReadResetsTheLinkWithoutLosingRows) {
 }
 
 TEST_F(ArchiveReadTest, UnknownInstrumentIsNotIdentified) {
-    sim::InstrumentSpec spec = instrumentSpec(InstrumentKind::Vtr, {{workedPressRecord()}});
-    spec.deviceType = 9;
-    SimulatedInstrument instrument(spec);
+    sim::InstrumentSetup setup = instrumentSetup(InstrumentKind::Vtr, {{workedPressRecord()}});
+    setup.deviceType = 9;
+    SimulatedInstrument instrument(setup);
     auto rig = rigFor(instrument);
     ASSERT_TRUE(runUntil([&] { return !rig->view.messages.empty(); }));
 
@@ -290,7 +290,7 @@ TEST_F(ArchiveReadTest, UnknownInstrumentIsNotIdentified) {
 }
 
 TEST_F(ArchiveReadTest, SecondReadStartsAgainAtTheFirstRecord) {
-    SimulatedInstrument instrument(instrumentSpec(
+    SimulatedInstrument instrument(instrumentSetup(
         InstrumentKind::Vtra, {{workedPressRecord(1)}, {asphaltRecord(4), asphaltRecord(3)}}));
     auto rig = rigFor(instrument);
     ASSERT_TRUE(rig->readArchive());

@@ -42,7 +42,7 @@ protected:
 
 TEST_F(ReadSessionTest, ReadsTheWholeArchiveAndPrintsItsProgress) {
     SimulatedInstrument instrument(
-        instrumentSpec(InstrumentKind::Vtr, sim::generateArchives(InstrumentKind::Vtr, {3}, 1)));
+        instrumentSetup(InstrumentKind::Vtr, sim::generateArchives(InstrumentKind::Vtr, {3}, 1)));
     EXPECT_EQ(readFrom(instrument.server.devicePath()), ReadOutcome::Complete);
     EXPECT_EQ(count(QStringLiteral("Data_Comm")), 3);
     const QStringList lines = text_.split('\n');
@@ -55,33 +55,35 @@ TEST_F(ReadSessionTest, ReadsTheWholeArchiveAndPrintsItsProgress) {
 
 TEST_F(ReadSessionTest, TellsEachWayAReadCanEnd) {
     {
-        sim::InstrumentSpec spec = instrumentSpec(InstrumentKind::Osk, {{}});
-        spec.deviceSubType = 99;
-        SimulatedInstrument unknown(spec);
+        sim::InstrumentSetup setup = instrumentSetup(InstrumentKind::Osk, {{}});
+        setup.deviceSubType = 99;
+        SimulatedInstrument unknown(setup);
         EXPECT_EQ(readFrom(unknown.server.devicePath()), ReadOutcome::NotIdentified);
         EXPECT_TRUE(text_.contains(QStringLiteral("Ошибка: Прибор не опознан!")));
     }
     {
-        SimulatedInstrument empty(instrumentSpec(InstrumentKind::Osk, {{}}));
+        SimulatedInstrument empty(instrumentSetup(InstrumentKind::Osk, {{}}));
         EXPECT_EQ(readFrom(empty.server.devicePath()), ReadOutcome::EmptyArchive);
     }
     {
-        sim::InstrumentSpec spec =
-            instrumentSpec(InstrumentKind::Osk, sim::generateArchives(InstrumentKind::Osk, {2}, 1));
-        spec.firmwareDate = QDate(2013, 1, 1);  // one day after the newest known
-        SimulatedInstrument newer(spec);
+        sim::InstrumentSetup setup = instrumentSetup(
+            InstrumentKind::Osk, sim::generateArchives(InstrumentKind::Osk, {2}, 1));
+        setup.firmwareDate = QDate(2013, 1, 1);  // one day after the newest known
+        SimulatedInstrument newer(setup);
         EXPECT_EQ(readFrom(newer.server.devicePath()), ReadOutcome::UnknownFirmware);
         EXPECT_EQ(count(QStringLiteral("Data_Comm")), 0);
     }
     {
         SimulatedInstrument damaged(
-            instrumentSpec(InstrumentKind::Osk, sim::generateArchives(InstrumentKind::Osk, {4}, 1)),
+            instrumentSetup(InstrumentKind::Osk,
+                            sim::generateArchives(InstrumentKind::Osk, {4}, 1)),
             {2, 0, 0});
         EXPECT_EQ(readFrom(damaged.server.devicePath()), ReadOutcome::TransmissionError);
     }
     {
         SimulatedInstrument silent(
-            instrumentSpec(InstrumentKind::Osk, sim::generateArchives(InstrumentKind::Osk, {4}, 1)),
+            instrumentSetup(InstrumentKind::Osk,
+                            sim::generateArchives(InstrumentKind::Osk, {4}, 1)),
             {0, 2, 0});
         EXPECT_EQ(readFrom(silent.server.devicePath()), ReadOutcome::LinkLost);
     }
@@ -89,9 +91,9 @@ TEST_F(ReadSessionTest, TellsEachWayAReadCanEnd) {
 
 TEST_F(ReadSessionTest, NoInstrumentWithinTheTimeAllowed) {
     // A port that opens but where nothing answers.
-    sim::InstrumentSpec spec;
-    spec.archives = {{QByteArray(26, '\0')}};
-    sim::InstrumentModel silentModel(spec, {0, 1, 0});
+    sim::InstrumentSetup setup;
+    setup.archives = {{QByteArray(26, '\0')}};
+    sim::InstrumentModel silentModel(setup, {0, 1, 0});
     silentModel.answer('n');  // silent from now on
     sim::PtyInstrumentServer server(silentModel, {0, 10, 0});
     server.open();
@@ -100,7 +102,7 @@ TEST_F(ReadSessionTest, NoInstrumentWithinTheTimeAllowed) {
 }
 
 TEST_F(ReadSessionTest, SavedRowsGoIntoOneNewSavedFilePerArchive) {
-    SimulatedInstrument instrument(instrumentSpec(
+    SimulatedInstrument instrument(instrumentSetup(
         InstrumentKind::Vtra, sim::generateArchives(InstrumentKind::Vtra, {3, 2}, 5)));
     ASSERT_EQ(readFrom(instrument.server.devicePath()), ReadOutcome::Complete);
 

@@ -11,9 +11,9 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QTimer>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTimer>
 #include <QVariantMap>
 
 #include <functional>
@@ -42,23 +42,23 @@ inline bool runUntil(const std::function<bool()>& done, int guardMs = 20000) {
 
 // An instrument on a pseudo-terminal of its own, answering at once unless paced.
 struct SimulatedInstrument {
-    explicit SimulatedInstrument(sim::InstrumentSpec spec, sim::InstrumentFaults faults = {},
+    explicit SimulatedInstrument(sim::InstrumentSetup setup, sim::InstrumentFaults faults = {},
                                  sim::LinePacing pacing = {0, 10, 0})
-        : model(std::move(spec), faults), server(model, pacing) {
+        : model(std::move(setup), faults), server(model, pacing) {
         server.open();
     }
     sim::InstrumentModel model;
     sim::PtyInstrumentServer server;
 };
 
-inline sim::InstrumentSpec instrumentSpec(sim::InstrumentKind kind, sim::Archives archives,
-                                          int subType = -1) {
+inline sim::InstrumentSetup instrumentSetup(sim::InstrumentKind kind, sim::Archives archives,
+                                            int subType = -1) {
     const sim::KindProfile& profile = sim::profileOf(kind);
-    sim::InstrumentSpec spec;
-    spec.deviceType = profile.deviceType;
-    spec.deviceSubType = subType >= 0 ? subType : profile.defaultSubType;
-    spec.archives = std::move(archives);
-    return spec;
+    sim::InstrumentSetup setup;
+    setup.deviceType = profile.deviceType;
+    setup.deviceSubType = subType >= 0 ? subType : profile.defaultSubType;
+    setup.archives = std::move(archives);
+    return setup;
 }
 
 // The program's side: the real port driver and the exchange over the given COM devices.

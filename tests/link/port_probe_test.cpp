@@ -81,8 +81,8 @@ TEST_F(PortProbeTest, AutomaticSearchAlternatesOverThePresentPorts) {
 }
 
 TEST_F(PortProbeTest, FixedPortIsTheOnlyOneProbed) {
-    SimulatedInstrument onFirst(instrumentSpec(sim::InstrumentKind::Osk, {{}}));
-    SimulatedInstrument onThird(instrumentSpec(sim::InstrumentKind::Vtr, {{}}));
+    SimulatedInstrument onFirst(instrumentSetup(sim::InstrumentKind::Osk, {{}}));
+    SimulatedInstrument onThird(instrumentSetup(sim::InstrumentKind::Vtr, {{}}));
     LinkRig rig(
         db_,
         tableFromVariables({{1, onFirst.server.devicePath()}, {3, onThird.server.devicePath()}}),

@@ -22,13 +22,13 @@ QByteArray decoded(const QByteArray& frame, bool longFrame) {
     return QByteArray(reinterpret_cast<const char*>(buffer.data()), count);
 }
 
-InstrumentSpec twoArchives() {
-    InstrumentSpec spec;
-    spec.deviceType = 2;
-    spec.deviceSubType = 41;
-    spec.firmwareDate = QDate(2011, 3, 15);
-    spec.archives = {{QByteArray(26, 'a'), QByteArray(26, 'b')}, {QByteArray(26, 'c')}};
-    return spec;
+InstrumentSetup twoArchives() {
+    InstrumentSetup setup;
+    setup.deviceType = 2;
+    setup.deviceSubType = 41;
+    setup.firmwareDate = QDate(2011, 3, 15);
+    setup.archives = {{QByteArray(26, 'a'), QByteArray(26, 'b')}, {QByteArray(26, 'c')}};
+    return setup;
 }
 
 TEST(InstrumentModelTest, AnswersTheLettersOfTheConversation) {
@@ -111,20 +111,20 @@ TEST(InstrumentArchiveTest, RecordsTextIsReadLineByLine) {
 
 TEST(SimOptionsTest, KindsTheirDefaultsAndOverrides) {
     const SimOptions defaults = parseSimOptions({});
-    EXPECT_EQ(defaults.spec.deviceType, 2);
-    EXPECT_EQ(defaults.spec.deviceSubType, 30);
-    EXPECT_EQ(defaults.spec.archives.size(), 1u);
-    EXPECT_EQ(defaults.spec.archives[0].size(), 10u);
+    EXPECT_EQ(defaults.setup.deviceType, 2);
+    EXPECT_EQ(defaults.setup.deviceSubType, 30);
+    EXPECT_EQ(defaults.setup.archives.size(), 1u);
+    EXPECT_EQ(defaults.setup.archives[0].size(), 10u);
     EXPECT_EQ(defaults.pacing.bitsPerSecond, 9600);
 
     const SimOptions vtra = parseSimOptions(
         {"--kind", "vtra", "--records", "0,3", "--firmware", "2009-02-28", "--baud", "0", "--delay",
          "20", "--damage-at", "2", "--silent-after", "3", "--short-at", "1"});
-    EXPECT_EQ(vtra.spec.deviceSubType, 41);
-    ASSERT_EQ(vtra.spec.archives.size(), 2u);
-    EXPECT_TRUE(vtra.spec.archives[0].empty());
-    EXPECT_EQ(vtra.spec.archives[1].size(), 3u);
-    EXPECT_EQ(vtra.spec.firmwareDate, QDate(2009, 2, 28));
+    EXPECT_EQ(vtra.setup.deviceSubType, 41);
+    ASSERT_EQ(vtra.setup.archives.size(), 2u);
+    EXPECT_TRUE(vtra.setup.archives[0].empty());
+    EXPECT_EQ(vtra.setup.archives[1].size(), 3u);
+    EXPECT_EQ(vtra.setup.firmwareDate, QDate(2009, 2, 28));
     EXPECT_EQ(vtra.pacing.bitsPerSecond, 0);
     EXPECT_EQ(vtra.pacing.answerDelayMs, 20);
     EXPECT_EQ(vtra.faults.damagedRecord, 2);
@@ -132,8 +132,8 @@ TEST(SimOptionsTest, KindsTheirDefaultsAndOverrides) {
     EXPECT_EQ(vtra.faults.shortRecord, 1);
 
     const SimOptions unknown = parseSimOptions({"--kind", "osk", "--type", "9", "--subtype", "7"});
-    EXPECT_EQ(unknown.spec.deviceType, 9);
-    EXPECT_EQ(unknown.spec.deviceSubType, 7);
+    EXPECT_EQ(unknown.setup.deviceType, 9);
+    EXPECT_EQ(unknown.setup.deviceSubType, 7);
     EXPECT_TRUE(parseSimOptions({"--help"}).showHelp);
 }
 
@@ -160,9 +160,9 @@ TEST(SimOptionsTest, RecordsFileTakesThePlaceOfGeneratedRecords) {
     file.close();
     const SimOptions options =
         parseSimOptions({"--kind", "vtra", "--records-file", file.fileName()});
-    ASSERT_EQ(options.spec.archives.size(), 2u);
-    EXPECT_EQ(options.spec.archives[0], std::vector<QByteArray>{QByteArray("\x01\x02", 2)});
-    EXPECT_EQ(options.spec.archives[1], std::vector<QByteArray>{QByteArray("\x03", 1)});
+    ASSERT_EQ(options.setup.archives.size(), 2u);
+    EXPECT_EQ(options.setup.archives[0], std::vector<QByteArray>{QByteArray("\x01\x02", 2)});
+    EXPECT_EQ(options.setup.archives[1], std::vector<QByteArray>{QByteArray("\x03", 1)});
 }
 
 }  // namespace

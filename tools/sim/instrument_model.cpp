@@ -4,21 +4,21 @@
 
 namespace vlr::sim {
 
-InstrumentModel::InstrumentModel(InstrumentSpec spec, InstrumentFaults faults)
-    : spec_(std::move(spec)), faults_(faults) {
-    for (const std::vector<QByteArray>& archive : spec_.archives)
+InstrumentModel::InstrumentModel(InstrumentSetup setup, InstrumentFaults faults)
+    : setup_(std::move(setup)), faults_(faults) {
+    for (const std::vector<QByteArray>& archive : setup_.archives)
         records_.insert(records_.end(), archive.begin(), archive.end());
 }
 
 QByteArray InstrumentModel::identificationPayload() const {
     QByteArray payload;
-    payload.append(char(spec_.deviceType));
-    payload.append(char(spec_.deviceSubType));
-    payload.append(char(spec_.firmwareDate.year() - 2000));
-    payload.append(char(spec_.firmwareDate.month()));
-    payload.append(char(spec_.firmwareDate.day()));
+    payload.append(char(setup_.deviceType));
+    payload.append(char(setup_.deviceSubType));
+    payload.append(char(setup_.firmwareDate.year() - 2000));
+    payload.append(char(setup_.firmwareDate.month()));
+    payload.append(char(setup_.firmwareDate.day()));
     payload.append(2, '\0');
-    for (const std::vector<QByteArray>& archive : spec_.archives) {
+    for (const std::vector<QByteArray>& archive : setup_.archives) {
         const auto count = static_cast<quint16>(archive.size());
         payload.append(char(count & 0xFF));
         payload.append(char(count >> 8));

@@ -8,7 +8,7 @@
 namespace vlr::sim {
 
 // What the simulated instrument is and holds.
-struct InstrumentSpec {
+struct InstrumentSetup {
     int deviceType = 2;
     int deviceSubType = 30;
     QDate firmwareDate{2010, 1, 15};
@@ -28,7 +28,7 @@ struct InstrumentFaults {
 // and 'O' the next one; after the last record 'O' gives nothing, as does any other letter.
 class InstrumentModel {
 public:
-    explicit InstrumentModel(InstrumentSpec spec, InstrumentFaults faults = {});
+    explicit InstrumentModel(InstrumentSetup setup, InstrumentFaults faults = {});
 
     QByteArray answer(char letter);
 
@@ -43,7 +43,7 @@ public:
 private:
     QByteArray recordFrame(int index) const;
 
-    InstrumentSpec spec_;
+    InstrumentSetup setup_;
     InstrumentFaults faults_;
     std::vector<QByteArray> records_;  // every archive's records, in sending order
     int cursor_ = -1;

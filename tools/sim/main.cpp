@@ -24,7 +24,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    InstrumentModel model(options.spec, options.faults);
+    InstrumentModel model(options.setup, options.faults);
     PtyInstrumentServer server(model, options.pacing);
     try {
         server.open();

@@ -95,9 +95,9 @@ SimOptions parseSimOptions(const QStringList& arguments) {
         } else if (option == QLatin1String("--type")) {
             type = toNumber(option, value, 0, 255);
         } else if (option == QLatin1String("--firmware")) {
-            options.spec.firmwareDate = QDate::fromString(value, Qt::ISODate);
-            const int year = options.spec.firmwareDate.year();
-            if (!options.spec.firmwareDate.isValid() || year < 2000 || year > 2255)
+            options.setup.firmwareDate = QDate::fromString(value, Qt::ISODate);
+            const int year = options.setup.firmwareDate.year();
+            if (!options.setup.firmwareDate.isValid() || year < 2000 || year > 2255)
                 fail(QStringLiteral("--firmware: expected a date 2000-01-01 .. 2255-12-31"));
         } else if (option == QLatin1String("--records")) {
             countsText = value;
@@ -120,14 +120,14 @@ SimOptions parseSimOptions(const QStringList& arguments) {
         }
     }
 
-    options.spec.deviceType = type >= 0 ? type : kind->deviceType;
-    options.spec.deviceSubType = subType >= 0 ? subType : kind->defaultSubType;
+    options.setup.deviceType = type >= 0 ? type : kind->deviceType;
+    options.setup.deviceSubType = subType >= 0 ? subType : kind->defaultSubType;
     if (!recordsFile.isEmpty()) {
         QFile file(recordsFile);
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
             fail(QStringLiteral("--records-file: cannot read %1").arg(recordsFile));
         try {
-            options.spec.archives =
+            options.setup.archives =
                 parseRecordsText(QString::fromUtf8(file.readAll()), kind->archiveCount);
         } catch (const std::runtime_error& error) {
             fail(QStringLiteral("%1: %2").arg(recordsFile, QString::fromStdString(error.what())));
@@ -144,7 +144,7 @@ SimOptions parseSimOptions(const QStringList& arguments) {
         for (int a = 0; a < kind->archiveCount; ++a)
             counts[a] = toNumber(QStringLiteral("--records"), parts[a], 0, 0xFFFF);
     }
-    options.spec.archives = generateArchives(kind->kind, counts, seed);
+    options.setup.archives = generateArchives(kind->kind, counts, seed);
     return options;
 }
 

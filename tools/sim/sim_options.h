@@ -9,7 +9,7 @@
 namespace vlr::sim {
 
 struct SimOptions {
-    InstrumentSpec spec;
+    InstrumentSetup setup;
     InstrumentFaults faults;
     LinePacing pacing;
     bool showHelp = false;

@@ -1,0 +1,111 @@
+// `vlr read` as a user runs it: the built tool against a simulated instrument on a
+// pseudo-terminal named by VLR_COM1, in a folder of its own.
+
+#include "link/e2e_rig.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace vlr::test {
+namespace {
+
+QString toolPath() {
+    const QString buildDir = qEnvironmentVariable("VLR_BINARY_DIR");
+    if (!buildDir.isEmpty())
+        return QDir(buildDir).filePath(QStringLiteral("src/vlr"));
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../src/vlr"));
+}
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class VlrReadTest : public ::testing::Test {
+protected:
+    // Runs vlr read with COM1 at device; the event loop keeps serving the instrument meanwhile.
+    ToolRun read(const QString& device, const QStringList& arguments) {
+        QProcess tool;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (int i = 1; i <= 16; ++i)
+            environment.remove(QStringLiteral("VLR_COM%1").arg(i));
+        environment.insert(QStringLiteral("VLR_COM1"), device);
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder_.filePath("config"));
+        tool.setProcessEnvironment(environment);
+        tool.setWorkingDirectory(folder_.path());
+        tool.start(toolPath(), QStringList{QStringLiteral("read")} + arguments);
+        EXPECT_TRUE(tool.waitForStarted()) << toolPath().toStdString();
+        EXPECT_TRUE(runUntil([&] { return tool.state() == QProcess::NotRunning; }, 60000));
+        return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()),
+                QString::fromUtf8(tool.readAllStandardError())};
+    }
+
+    // A value from the tool's database.
+    QVariant queryValue(const QString& sql) {
+        const QString name = QStringLiteral("vlr-read-test");
+        QVariant value;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(folder_.filePath(store::Database::fileName()));
+            if (db.open()) {
+                QSqlQuery query(db);
+                if (query.exec(sql) && query.next())
+                    value = query.value(0);
+            }
+        }
+        QSqlDatabase::removeDatabase(name);
+        return value;
+    }
+
+    QTemporaryDir folder_;
+};
+
+TEST_F(VlrReadTest, ReadsAndSavesTheArchive) {
+    SimulatedInstrument instrument(instrumentSetup(
+        sim::InstrumentKind::Vtra, sim::generateArchives(sim::InstrumentKind::Vtra, {3, 2}, 8)));
+    const ToolRun run =
+        read(instrument.server.devicePath(), {"--timeout", "10", "--save", "Испытания"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Архив считан: 5/5"))) << run.out.toStdString();
+    EXPECT_EQ(queryValue("SELECT count(*) FROM Data_Comm").toInt(), 5);
+    EXPECT_EQ(queryValue("SELECT count(*) FROM Catalog WHERE FileSaved=1 AND "
+                         "FileName='Испытания'")
+                  .toInt(),
+              2);
+    EXPECT_EQ(queryValue("SELECT count(*) FROM Data").toInt(), 5);
+}
+
+TEST_F(VlrReadTest, ExitStatusTellsHowTheReadEnded) {
+    {
+        SimulatedInstrument damaged(
+            instrumentSetup(sim::InstrumentKind::Osk,
+                            sim::generateArchives(sim::InstrumentKind::Osk, {4}, 2)),
+            {2, 0, 0});
+        const ToolRun run = read(damaged.server.devicePath(), {"--save", "Брак"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains(QStringLiteral("Ошибка передачи данных !!!")));
+        EXPECT_EQ(queryValue("SELECT count(*) FROM Data_Comm").toInt(), 1);
+        EXPECT_EQ(queryValue("SELECT count(*) FROM Catalog").toInt(), 0);  // nothing saved
+    }
+    {
+        sim::InstrumentSetup setup;
+        setup.archives = {{QByteArray(26, '\0')}};
+        sim::InstrumentModel mute(setup, {0, 1, 0});
+        mute.answer('n');  // silent from now on
+        sim::PtyInstrumentServer server(mute, {0, 10, 0});
+        server.open();
+        const ToolRun run = read(server.devicePath(), {"--timeout", "1"});
+        EXPECT_EQ(run.exitCode, 3);
+    }
+    EXPECT_EQ(read(QStringLiteral("/dev/no-such-port"), {}).exitCode, 3);
+    EXPECT_EQ(read(QStringLiteral("/dev/no-such-port"), {"--port", "COM0"}).exitCode, 2);
+    EXPECT_EQ(read(QStringLiteral("/dev/no-such-port"), {"--timeout"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace vlr::test

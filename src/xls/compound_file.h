@@ -10,9 +10,11 @@ namespace vlr::xls {
 QByteArray buildCompoundFile(const QString& streamName, const QByteArray& stream);
 
 // Writes such a file to path safely: into a temporary file in the target's folder, replacing
-// the target only when everything was written. Throws XlsError "StgCreateDocFile error %d"
-// when the file cannot be created or replaced, "CreateStream error %d" when the stream cannot
-// be written, with the system's error code as the number.
+// the target only when everything was written, so a failure leaves an existing file as it was
+// and no partial or temporary file behind. A read-only target is not replaced; a link keeps
+// pointing at the new file. Throws XlsError "StgCreateDocFile error %d" when the file cannot be
+// created or replaced, "CreateStream error %d" when the stream cannot be written (or its name
+// does not fit a directory entry), with the system's error code (errno) as the number.
 void saveCompoundFile(const QString& path, const QString& streamName, const QByteArray& stream);
 
 }  // namespace vlr::xls

@@ -221,6 +221,15 @@ int TCommPortDriver::LineSignals() const {
 int TCommPortDriver::WriteBytes(const char* data, int count, int timeoutMs) {
     if (!IsOpen())
         return 0;
+    // Waiting for the write also lets Qt read the port; bytes read meanwhile are handed over
+    // once the caller's step is over, never in the middle of it.
+    writing_ = true;
+    const int sent = writePieces(data, count, timeoutMs);
+    writing_ = false;
+    return sent;
+}
+
+int TCommPortDriver::writePieces(const char* data, int count, int timeoutMs) {
     int sent = 0;
     while (sent < count) {
         QElapsedTimer sinceLastProgress;
@@ -258,6 +267,10 @@ bool TCommPortDriver::WriteOneByte(char byte) {
 void TCommPortDriver::deliverAvailable() {
     if (delivering_)
         return;  // the running delivery loop picks these bytes up
+    if (writing_) {
+        QMetaObject::invokeMethod(this, &TCommPortDriver::deliverAvailable, Qt::QueuedConnection);
+        return;
+    }
     delivering_ = true;
     while (IsOpen() && serial_.bytesAvailable() > 0) {
         const QByteArray chunk = serial_.read(inBufSize_);

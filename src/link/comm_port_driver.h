@@ -124,6 +124,7 @@ public:
 
 private:
     void reapplyIfOpen();
+    int writePieces(const char* data, int count, int timeoutMs);
     void deliverAvailable();
     void onSerialError(QSerialPort::SerialPortError error);
 
@@ -131,6 +132,7 @@ private:
     mutable QSerialPort serial_;  // reading the modem lines is not const in Qt
     QTimer poll_;
     bool delivering_ = false;
+    bool writing_ = false;
     bool configuring_ = false;  // errors of the set-up steps are answered by their results
     int openCount_ = 0;         // tells a lost port apart from one opened again since
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -160,6 +161,44 @@ TEST(CommPortDriverTest, ChunksAreNeverEmptyNorLargerThanTheReceiveBlock) {
         EXPECT_FALSE(chunk.isEmpty());
         EXPECT_LE(chunk.size(), 128);
     }
+}
+
+// A pseudo-terminal whose other end the test writes itself.
+struct RawPty {
+    RawPty() {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ::grantpt(master);
+        ::unlockpt(master);
+        path = QString::fromLocal8Bit(::ptsname(master));
+    }
+    ~RawPty() { ::close(master); }
+    int master = -1;
+    QString path;
+};
+
+TEST(CommPortDriverTest, BytesReadWhileWritingAreHandedOverAfterTheWrite) {
+    RawPty pty;
+    TCommPortDriver driver(test::portsAt({{1, pty.path}}));
+    driver.setPortNumber(1);
+    ASSERT_TRUE(driver.OpenPort());
+    bool writing = false;
+    bool deliveredDuringWrite = false;
+    QByteArray received;
+    driver.onReceiveData = [&](const QByteArray& chunk) {
+        deliveredDuringWrite = deliveredDuringWrite || writing;
+        received += chunk;
+    };
+    ASSERT_EQ(::write(pty.master, "abc", 3), 3);  // waiting to be read when the write starts
+
+    writing = true;
+    EXPECT_TRUE(driver.WriteOneByte('n'));
+    writing = false;
+    ASSERT_TRUE(runUntil([&] { return received.size() == 3; }));
+    EXPECT_EQ(received, QByteArray("abc"));
+    EXPECT_FALSE(deliveredDuringWrite);
+    char sent = 0;
+    EXPECT_EQ(::read(pty.master, &sent, 1), 1);
+    EXPECT_EQ(sent, 'n');
 }
 
 TEST(CommPortDriverTest, AVanishedDeviceClosesThePortAndIsReported) {

@@ -268,11 +268,11 @@ TEST_F(ArchiveReadTest, PortVanishingMidReadResetsTheLinkWithoutLosingRows) {
     const int stored = count(QStringLiteral("Data_Comm"));
     EXPECT_GE(stored, 2);
     EXPECT_LE(stored, 3);
-    // Probing goes on; the vanished device no longer opens.
+    // Probing goes on. Whether the old path opens again is not checked: the pseudo-terminal
+    // number is free once the device is gone and a parallel test may be given it at once.
     const int opensBefore = rig->exchange->PortIndex();
     ASSERT_TRUE(runUntil([&] { return rig->view.panels[0].startsWith("Опрос порта"); }));
     EXPECT_EQ(rig->exchange->PortIndex(), opensBefore);
-    EXPECT_FALSE(rig->driver.IsOpen());
 }
 
 TEST_F(ArchiveReadTest, UnknownInstrumentIsNotIdentified) {

@@ -14,12 +14,11 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -66,16 +65,8 @@ QString simulatorPath() {
         .filePath(QStringLiteral("../tools/vlr-sim"));
 }
 
-// How the database commits each inserted row.
-enum class Commit {
-    AsOpened,  // as store::Database opens it: SQLite's defaults, a full sync of every insert
-    // Write-ahead log with normal sync: what the read costs once the store commits cheaply.
-    // Set here only to measure that difference.
-    WalNormalSync,
-};
-
 // kind: "osk" (14-byte records) or "vtr" (26-byte records).
-void readArchive(benchmark::State& state, const char* kind, int recordSize, Commit commit) {
+void readArchive(benchmark::State& state, const char* kind, int recordSize) {
     const int records = static_cast<int>(state.range(0));
     // On the wire per record: one request letter and one frame.
     const int frameCharacters =
@@ -87,11 +78,6 @@ void readArchive(benchmark::State& state, const char* kind, int recordSize, Comm
         QTemporaryDir dir;
         store::Database database;
         database.open(dir.filePath(store::Database::fileName()));
-        if (commit == Commit::WalNormalSync) {
-            QSqlQuery pragma(database.connection());
-            pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
-            pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-        }
 
         QProcess simulator;
         simulator.start(simulatorPath(), {"--kind", kind, "--records", QString::number(records),
@@ -137,22 +123,13 @@ void readArchive(benchmark::State& state, const char* kind, int recordSize, Comm
 }
 
 void BM_ReadPressArchive(benchmark::State& state) {
-    readArchive(state, "vtr", 26, Commit::AsOpened);
+    readArchive(state, "vtr", 26);
 }
 void BM_ReadOskArchive(benchmark::State& state) {
-    readArchive(state, "osk", 14, Commit::AsOpened);
+    readArchive(state, "osk", 14);
 }
-void BM_ReadPressArchiveWalNormalSync(benchmark::State& state) {
-    readArchive(state, "vtr", 26, Commit::WalNormalSync);
-}
-
 BENCHMARK(BM_ReadPressArchive)->Arg(300)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_ReadOskArchive)->Arg(300)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
-BENCHMARK(BM_ReadPressArchiveWalNormalSync)
-    ->Arg(300)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kSecond);
 
 }  // namespace
 

@@ -54,6 +54,20 @@ public:
 
     void exec(const QString& text, const QString& boundValue = QString()) {
         QSqlQuery query(QSqlDatabase::database(name_, false));
+        run(query, text, boundValue);
+    }
+
+    // The first column of the first row the statement returns.
+    QString value(const QString& text) {
+        QSqlQuery query(QSqlDatabase::database(name_, false));
+        run(query, text, QString());
+        if (!query.next())
+            throw StoreError(QStringLiteral("no result from %1").arg(text));
+        return query.value(0).toString();
+    }
+
+private:
+    static void run(QSqlQuery& query, const QString& text, const QString& boundValue) {
         if (!query.prepare(text))
             throw StoreError(query.lastError().text());
         if (!boundValue.isNull())
@@ -62,7 +76,6 @@ public:
             throw StoreError(query.lastError().text());
     }
 
-private:
     QString name_;
 };
 
@@ -122,6 +135,28 @@ QString folderOf(const QString& source) {
     return folder.isEmpty() ? QDir::currentPath() : folder;
 }
 
+// A write-ahead log left beside a file that another one replaced would be played back onto
+// the new file and damage it. Switching back to the plain journal (pragma "journal_mode=DELETE")
+// folds the log into the file and removes it; the switch needs the file to itself, so it fails
+// while any other connection has the database open. The next open turns the log on again.
+// pragma either switches or reads the mode; anything but the plain journal fails the compaction.
+void requirePlainJournal(Connection& connection, const QString& pragma, const QString& source) {
+    if (connection.value(pragma) != QLatin1String("delete"))
+        throw StoreError(QStringLiteral("%1 is in use by another program")
+                             .arg(QDir::toNativeSeparators(source)));
+}
+
+// The files SQLite keeps beside a database: what is left of them belongs to the file they sat
+// beside and must go with it.
+void removeCompanionFiles(const QString& database) {
+    for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+        const QString companion = database + QLatin1String(suffix);
+        if (QFileInfo::exists(companion) && !QFile::remove(companion))
+            throw StoreError(
+                QStringLiteral("cannot remove %1").arg(QDir::toNativeSeparators(companion)));
+    }
+}
+
 void compactInPlace(const QString& source, const CompactionSteps& steps) {
     const QString folder = folderOf(source);
     OwnedFile target(createUniqueTemporaryFile(folder));
@@ -129,7 +164,10 @@ void compactInPlace(const QString& source, const CompactionSteps& steps) {
     // already busy fails the compaction here, and no change can be made to the old file after
     // it was copied.
     Connection writeLock(source, QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000"));
+    requirePlainJournal(writeLock, QStringLiteral("PRAGMA journal_mode=DELETE"), source);
     writeLock.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    // Another program may have turned the log on again before the lock was taken.
+    requirePlainJournal(writeLock, QStringLiteral("PRAGMA journal_mode"), source);
     {
         Connection reader(source,
                           QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=1000"));
@@ -156,6 +194,7 @@ void compactInto(const QString& source, const QString& destination) {
     if (QFileInfo::exists(destination) && !QFile::remove(destination))
         throw StoreError(
             QStringLiteral("cannot replace %1").arg(QDir::toNativeSeparators(destination)));
+    removeCompanionFiles(destination);
     OwnedFile target(destination);
     {
         Connection reader(source,

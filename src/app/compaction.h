@@ -22,8 +22,10 @@ struct CompactionSteps {
 // there (an existing file of that name is replaced) and the source is left as it is. Without,
 // the copy goes to a new "mdb<hex>.tmp" in the source's folder and then takes the source's
 // place in one rename, so the database is always whole under its name: whatever fails, the
-// source keeps all its data and the temporary file is removed. A database another connection is
-// writing to is not compacted. The database files carry no password: a non-empty one is refused.
+// source keeps all its data and the temporary file is removed. In place, a database any other
+// connection has open is not compacted, and no write-ahead log is left beside the new file.
+// A destination loses the companion files (log, journal) of the file it replaces. The database
+// files carry no password: a non-empty one is refused.
 CompactionOutcome CompactDatabaseFile(const QString& source, const QString& destination,
                                       const QString& password,
                                       const CompactionSteps& steps = CompactionSteps());

@@ -27,8 +27,10 @@ public:
 
 private:
     void openConnection(const QString& path);
+    void useWriteAheadLog();
     void createSchema();
     void checkUsable();
+    void upgradeSchema();
 
     QString connectionName_;
     QString path_;

@@ -77,6 +77,14 @@ QString createTable(const QString& name, const QStringList& columns) {
         .arg(name, columns.join(QStringLiteral(",\n  ")));
 }
 
+// A file's rows in the default order (N, then DateTime), as the document windows, printing and
+// export read them: that order then needs no sort, and the same index finds a file's rows for
+// the deletes.
+QString dataOrderIndex() {
+    return QStringLiteral(
+        "CREATE INDEX IF NOT EXISTS Data_Order ON Data (FileNameId, N, [DateTime])");
+}
+
 QString autoIncrementKey(const QString& name) {
     // AUTOINCREMENT: ids are never reused, as the original's AutoIncrement columns.
     return QStringLiteral("%1 INTEGER PRIMARY KEY AUTOINCREMENT").arg(name);
@@ -87,6 +95,10 @@ QString autoIncrementKey(const QString& name) {
 QStringList requiredTables() {
     return {QStringLiteral("Catalog"), QStringLiteral("Data"), QStringLiteral("Data_Comm"),
             QStringLiteral("DeviceList")};
+}
+
+QStringList schemaUpgradeStatements() {
+    return {dataOrderIndex()};
 }
 
 QStringList schemaStatements() {
@@ -105,7 +117,7 @@ QStringList schemaStatements() {
     data << flagColumn(QStringLiteral("Printable"));
     statements << createTable(QStringLiteral("Data"), data);
     statements << decimalRoundingTriggers(QStringLiteral("Data"), QStringLiteral("DataId"));
-    statements << QStringLiteral("CREATE INDEX Data_FileNameId ON Data (FileNameId)");
+    statements << dataOrderIndex();
 
     QStringList comm{autoIncrementKey(QStringLiteral("DataId")),
                      longColumn(QStringLiteral("DeviceListId")),

@@ -10,6 +10,10 @@ namespace vlr::store {
 // Text(n) limited to n characters, Data.F1..F10 rounded to 5 decimals.
 QStringList schemaStatements();
 
+// Statements run at every open that bring a file made by an earlier version up to date (the
+// indexes added since); each does nothing when its part is already there.
+QStringList schemaUpgradeStatements();
+
 // Tables a usable database must hold.
 QStringList requiredTables();
 

@@ -85,9 +85,12 @@ TEST_F(AppSessionTest, StartRemovesTheTemporaryFileOfACompactionCutShortOnly) {
     }
     AppSession session(*store_);
     ASSERT_FALSE(session.start(work_.path()).has_value());
+    // The open database keeps its log beside it.
     EXPECT_EQ(workFiles(),
               (QStringList{QStringLiteral("mdb12345.tmp"), QStringLiteral("mdbx.tmp"),
-                           QStringLiteral("notes.tmp"), QStringLiteral("VelaronLink.mdb")}));
+                           QStringLiteral("notes.tmp"), QStringLiteral("VelaronLink.mdb"),
+                           QStringLiteral("VelaronLink.mdb-shm"),
+                           QStringLiteral("VelaronLink.mdb-wal")}));
 }
 
 TEST_F(AppSessionTest, AnUnusableDatabaseIsAFailureToShowAndNothingIsWrittenBack) {

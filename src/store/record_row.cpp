@@ -25,9 +25,16 @@ QString toStoredDateTime(const QDateTime& value) {
 }
 
 QDateTime fromStoredDateTime(const QVariant& stored) {
-    if (stored.isNull())
+    const QString text = stored.toString();
+    if (stored.isNull() || text.size() != kStoredFormat.size() || text.at(10) != QLatin1Char(' '))
         return QDateTime();
-    return QDateTime::fromString(stored.toString(), kStoredFormat);
+    const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    const QTime time = QTime::fromString(text.mid(11), QStringLiteral("HH:mm:ss"));
+    if (!date.isValid() || !time.isValid())
+        return QDateTime();
+    // UTC has no clock changes: read as local time, an hour that a spring-forward skips would
+    // be lost, yet the instrument's clock recorded it.
+    return QDateTime(date, time, Qt::UTC);
 }
 
 }  // namespace vlr::store

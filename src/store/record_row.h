@@ -14,9 +14,12 @@ QStringList recordRowCopiedFields();
 // Every column of the table Data, in column order.
 QStringList dataColumnNames();
 
-// DateTime columns hold local time as "YYYY-MM-DD HH:MM:SS".
+// DateTime columns hold wall-clock readings (of the instrument, or of this computer for the
+// catalog) as "YYYY-MM-DD HH:MM:SS", without a time zone.
 QString toStoredDateTime(const QDateTime& value);
-// The stored text back as a date-time; an invalid QDateTime for null or malformed text.
+// The stored text back as the same wall-clock reading, carried as a UTC date-time so that no
+// zone's clock change can shift or drop it; an invalid QDateTime for null or malformed text.
+// Compare it with date-times made the same way, or by date() and time().
 QDateTime fromStoredDateTime(const QVariant& stored);
 
 }  // namespace vlr::store

@@ -18,12 +18,17 @@ QStringList column(QSqlQuery& rows, const char* name) {
     return values;
 }
 
+// The local reading of the clock, as the stored date-times are read back.
+QDateTime wallClock(const QDateTime& local) {
+    return QDateTime(local.date(), local.time(), Qt::UTC);
+}
+
 TEST_F(CatalogStatementsTest,
        CreateFileStoresSavedAndTemporaryFilesWithTheDatabaseFillingDataTime) {
-    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    const QDateTime before = wallClock(QDateTime::currentDateTime().addSecs(-1));
     const int saved = createFile(QStringLiteral("Образцы"), 2, true);
     const int temporary = createFile(QStringLiteral("Таблица1"), 1, false);
-    const QDateTime after = QDateTime::currentDateTime().addSecs(1);
+    const QDateTime after = wallClock(QDateTime::currentDateTime().addSecs(1));
     EXPECT_GT(temporary, saved);
 
     Query find(db_, ADOQuery_FindFile());

@@ -146,17 +146,6 @@ void requirePlainJournal(Connection& connection, const QString& pragma, const QS
                              .arg(QDir::toNativeSeparators(source)));
 }
 
-// The files SQLite keeps beside a database: what is left of them belongs to the file they sat
-// beside and must go with it.
-void removeCompanionFiles(const QString& database) {
-    for (const char* suffix : {"-wal", "-shm", "-journal"}) {
-        const QString companion = database + QLatin1String(suffix);
-        if (QFileInfo::exists(companion) && !QFile::remove(companion))
-            throw StoreError(
-                QStringLiteral("cannot remove %1").arg(QDir::toNativeSeparators(companion)));
-    }
-}
-
 void compactInPlace(const QString& source, const CompactionSteps& steps) {
     const QString folder = folderOf(source);
     OwnedFile target(createUniqueTemporaryFile(folder));
@@ -194,7 +183,6 @@ void compactInto(const QString& source, const QString& destination) {
     if (QFileInfo::exists(destination) && !QFile::remove(destination))
         throw StoreError(
             QStringLiteral("cannot replace %1").arg(QDir::toNativeSeparators(destination)));
-    removeCompanionFiles(destination);
     OwnedFile target(destination);
     {
         Connection reader(source,

@@ -24,8 +24,9 @@ struct CompactionSteps {
 // place in one rename, so the database is always whole under its name: whatever fails, the
 // source keeps all its data and the temporary file is removed. In place, a database any other
 // connection has open is not compacted, and no write-ahead log is left beside the new file.
-// A destination loses the companion files (log, journal) of the file it replaces. The database
-// files carry no password: a non-empty one is refused.
+// A log or journal left beside a destination is discarded with the file it belonged to (the
+// engine drops those of a file it finds empty). The database files carry no password: a
+// non-empty one is refused.
 CompactionOutcome CompactDatabaseFile(const QString& source, const QString& destination,
                                       const QString& password,
                                       const CompactionSteps& steps = CompactionSteps());

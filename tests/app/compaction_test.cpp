@@ -286,7 +286,8 @@ TEST_F(CompactionTest, TheLogOfACrashedWriterIsFoldedInAndNoneIsLeftBesideTheNew
 }
 
 TEST_F(CompactionTest, ADestinationLosesTheLogOfTheFileItReplaces) {
-    // The log of another database lies beside the destination, as a crash there left it.
+    // The log of another database lies beside the destination, as a crash there left it: played
+    // back onto the copy it would damage it.
     const QString stale = crashedCopyIn(dir_.filePath(QStringLiteral("elsewhere")));
     const QString copy = dir_.filePath(QStringLiteral("copy.mdb"));
     ASSERT_TRUE(QFile::copy(stale, copy));

@@ -41,15 +41,16 @@ QVariant cellValue(FieldType type, const QVariant& field) {
         return QVariant();
     switch (type) {
         case FieldType::Integer:
-            return field.toInt();
+            return field.typeId() == QMetaType::Int ? field : QVariant(field.toInt());
         case FieldType::DateTime: {
             const QDateTime dateTime = wallClockDateTime(field.toString());
             return dateTime.isValid() ? QVariant(dateTime) : QVariant();
         }
+        // A field the driver already gives in the cell's type is handed on without a copy.
         case FieldType::Number:
-            return field.toDouble();
+            return field.typeId() == QMetaType::Double ? field : QVariant(field.toDouble());
         case FieldType::Text:
-            return field.toString();
+            return field.typeId() == QMetaType::QString ? field : QVariant(field.toString());
     }
     return QVariant();
 }

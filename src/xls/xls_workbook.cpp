@@ -193,9 +193,14 @@ void TvteXLSWorksheet::rangesCoveringRow(std::int32_t row, std::vector<TvteXLSRa
             }
         }
     }
-    std::stable_sort(out.begin(), out.end(), [](const TvteXLSRange& a, const TvteXLSRange& b) {
+    const auto byLeft = [](const TvteXLSRange& a, const TvteXLSRange& b) {
         return a.Left() < b.Left();
-    });
+    };
+    // A sheet filled left to right already gives its ranges in column order; the stable sort
+    // would take a buffer from the heap on every row of a large sheet.
+    if (!std::is_sorted(out.begin(), out.end(), byLeft)) {
+        std::stable_sort(out.begin(), out.end(), byLeft);
+    }
 }
 
 TvteXLSWorksheet::TextSpan TvteXLSWorksheet::storeText(const QString& text) {

@@ -217,6 +217,31 @@ TEST(WorkbookModel, RangesCoveringARowComeInColumnOrder) {
     EXPECT_TRUE(cover.empty());
 }
 
+// Rows filled left to right come out as they are; a tall range from a row above, or a cell
+// added later further left, still puts the row in column order.
+TEST(WorkbookModel, RangesCoveringARowAreOrderedWhateverTheFillOrder) {
+    TvteXLSWorkbook workbook;
+    TvteXLSWorksheet& sheet = workbook.AddSheet();
+    sheet.GetRange(5, 0, 6, 3);
+    for (int c = 0; c < 4; ++c) {
+        sheet.GetRange(c, 2, c, 2);
+        sheet.GetRange(c + 1, 4, c + 1, 4);
+    }
+    sheet.GetRange(0, 4, 0, 4);
+    const auto leftsOf = [&sheet](int row) {
+        std::vector<TvteXLSRange> cover;
+        sheet.rangesCoveringRow(row, cover);
+        std::vector<int> lefts;
+        for (const TvteXLSRange& range : cover) {
+            lefts.push_back(range.Left());
+        }
+        return lefts;
+    };
+    EXPECT_EQ(leftsOf(2), (std::vector<int>{0, 1, 2, 3, 5}));
+    EXPECT_EQ(leftsOf(4), (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(leftsOf(1), (std::vector<int>{5}));
+}
+
 TEST(WorkbookModel, SetValueKeepsTextAndDecidesTheCellKind) {
     TvteXLSWorkbook workbook;
     TvteXLSWorksheet& sheet = workbook.AddSheet();

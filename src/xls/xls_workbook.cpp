@@ -50,7 +50,13 @@ TvteXLSRange TvteXLSWorksheet::GetRange(std::int32_t left, std::int32_t top, std
     bool found = false;
     bool removed = false;
     std::uint32_t result = 0;
-    auto bucket = keyBeyondInt ? byTop_.end() : bucketFrom(key);
+    // A rectangle below or to the right of everything asked for so far meets no range: a
+    // sheet filled row by row, left to right, skips the search.
+    // (MaxRow is a true bound only once it is not negative.)
+    const bool beyondAll =
+        rangeCount_ == 0 ||
+        (maxRow_ >= 0 && (top > maxRow_ || (top == maxRow_ && left > rightmostAtMaxRow_)));
+    auto bucket = keyBeyondInt || beyondAll ? byTop_.end() : bucketFrom(key);
     while (bucket != byTop_.end() && bucket->first <= bottom) {
         std::vector<std::uint32_t>& members = bucket->second;
         for (size_t i = 0; i < members.size();) {
@@ -169,6 +175,9 @@ void TvteXLSWorksheet::widenBounds(std::int32_t left, std::int32_t top, std::int
     }
     if (maxRow_ == -1 || maxRow_ < bottom) {
         maxRow_ = bottom;
+        rightmostAtMaxRow_ = right;
+    } else if (maxRow_ == bottom) {
+        rightmostAtMaxRow_ = std::max(rightmostAtMaxRow_, right);
     }
 }
 

@@ -160,6 +160,8 @@ private:
     std::int32_t maxCol_ = -1;
     std::int32_t maxRow_ = -1;
     std::int32_t maxRangeHeight_ = 0;
+    // No live range reaching row maxRow_ ends right of this column.
+    std::int32_t rightmostAtMaxRow_ = -1;
 
     // Ranges live in chunks that never move, so slots stay put while the sheet grows.
     static constexpr std::uint32_t kChunkSize = 2048;  // 64 KB, below the allocator's mmap size

@@ -219,6 +219,49 @@ TEST(WorkbookModel, RangesCoveringARowComeInColumnOrder) {
 
 // Rows filled left to right come out as they are; a tall range from a row above, or a cell
 // added later further left, still puts the row in column order.
+// Filling row by row, left to right, with now and then a rectangle reaching back over cells
+// already there, or one further down, or negative rows: the same ranges as the flat list.
+TEST(WorkbookModel, RowByRowFillGivesTheFlatListsResults) {
+    QRandomGenerator random(20240602);
+    for (int round = 0; round < 20; ++round) {
+        TvteXLSWorkbook workbook;
+        TvteXLSWorksheet& sheet = workbook.AddSheet();
+        FlatRangeList reference;
+        int row = round % 3 == 0 ? -3 : 0;
+        int column = 0;
+        for (int step = 0; step < 300; ++step) {
+            int left = column;
+            int top = row;
+            int right = left;
+            int bottom = top;
+            switch (random.bounded(8)) {
+                case 0:  // back over the row and the one above
+                    left = random.bounded(column + 1);
+                    top = row - random.bounded(2);
+                    right = left + random.bounded(3);
+                    break;
+                case 1:  // a tall one reaching rows not yet filled
+                    bottom = top + 1 + random.bounded(3);
+                    right = left + random.bounded(2);
+                    break;
+                case 2:
+                    row += 1 + random.bounded(2);
+                    column = 0;
+                    continue;
+                default:
+                    break;
+            }
+            column = right + 1;
+            const TvteXLSRange range = sheet.GetRange(left, top, right, bottom);
+            reference.get(left, top, right, bottom);
+            ASSERT_EQ(rectOf(range), (Rect{left, top, right, bottom}));
+            ASSERT_EQ(sheet.MaxRangeHeight(), reference.maxRangeHeight) << "step " << step;
+        }
+        ASSERT_EQ(rectsOf(sheet), reference.list) << "round " << round;
+        ASSERT_EQ(sheet.RangeCount(), static_cast<int>(reference.list.size()));
+    }
+}
+
 TEST(WorkbookModel, RangesCoveringARowAreOrderedWhateverTheFillOrder) {
     TvteXLSWorkbook workbook;
     TvteXLSWorksheet& sheet = workbook.AddSheet();

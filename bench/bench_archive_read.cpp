@@ -10,6 +10,7 @@
 #include "link/frame_codec.h"
 #include "link/port_probe.h"
 #include "link/tick_timer.h"
+#include "qt_benchmark_main.h"
 #include "store/database.h"
 
 #include <QCoreApplication>
@@ -133,12 +134,4 @@ BENCHMARK(BM_ReadOskArchive)->Arg(300)->Iterations(1)->UseManualTime()->Unit(ben
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+VLR_QT_BENCHMARK_MAIN()

@@ -1,5 +1,6 @@
 // Compaction of a database of 100,000 records against a plain copy of the same file.
 #include "app/compaction.h"
+#include "qt_benchmark_main.h"
 #include "store/database.h"
 #include "store/store_error.h"
 
@@ -99,12 +100,4 @@ BENCHMARK(BM_Compaction)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+VLR_QT_BENCHMARK_MAIN()

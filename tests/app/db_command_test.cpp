@@ -10,42 +10,19 @@
 #include <gtest/gtest.h>
 
 #include "support/qt_printers.h"
+#include "support/vlr_tool.h"
 
 namespace vlr::app {
 namespace {
 
-// The vlr tool of this build: beside the tests' folder, or where ctest says the build is.
-QString vlrProgram() {
-    const QByteArray binaryDir = qgetenv("VLR_BINARY_DIR");
-    const QString root = binaryDir.isEmpty()
-                             ? QCoreApplication::applicationDirPath() + QStringLiteral("/..")
-                             : QString::fromLocal8Bit(binaryDir);
-    return QDir(root).filePath(QStringLiteral("src/vlr"));
-}
-
-struct VlrRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-VlrRun runVlr(const QString& workingDirectory, const QStringList& args) {
-    QProcess process;
-    process.setWorkingDirectory(workingDirectory);
-    process.start(vlrProgram(), args);
-    VlrRun run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
+using test::runVlrTool;
+using test::ToolRun;
+using test::vlrToolPath;
 
 class DbCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(QFileInfo(vlrProgram()).isExecutable()) << vlrProgram().toStdString();
+        ASSERT_TRUE(QFileInfo(vlrToolPath()).isExecutable()) << vlrToolPath().toStdString();
         ASSERT_TRUE(work_.isValid());
     }
     QString databaseFile() const { return work_.filePath(store::Database::fileName()); }
@@ -54,7 +31,7 @@ protected:
 };
 
 TEST_F(DbCommandTest, CreatesAMissingDatabaseAndListsItsKinds) {
-    const VlrRun run = runVlr(work_.path(), {QStringLiteral("db")});
+    const ToolRun run = runVlrTool(work_.path(), {QStringLiteral("db")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(QFileInfo::exists(databaseFile()));
     EXPECT_TRUE(run.out.contains(QStringLiteral("Database: ") + databaseFile()))
@@ -74,7 +51,7 @@ TEST_F(DbCommandTest, CountsReceivedRowsAndOnlySavedFiles) {
             "INSERT INTO Catalog (FileName, FileSaved) VALUES ('a', 1), ('a', 1), ('b', 0)")));
         ASSERT_TRUE(query.exec(QStringLiteral("INSERT INTO Data_Comm (N) VALUES (1), (2), (3)")));
     }
-    const VlrRun run = runVlr(work_.path(), {QStringLiteral("db")});
+    const ToolRun run = runVlrTool(work_.path(), {QStringLiteral("db")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains(QStringLiteral("Received rows: 3\n"))) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains(QStringLiteral("Saved files: 2\n"))) << run.out.toStdString();
@@ -85,7 +62,7 @@ TEST_F(DbCommandTest, AnUnusableDatabaseIsTheProgramsAccessErrorWithItsReason) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("not a database at all, just some text that is long enough");
     file.close();
-    const VlrRun run = runVlr(work_.path(), {QStringLiteral("db")});
+    const ToolRun run = runVlrTool(work_.path(), {QStringLiteral("db")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.out.isEmpty());
     EXPECT_TRUE(run.err.contains(QStringLiteral("Не могу получить доступ к БД!")))
@@ -94,16 +71,17 @@ TEST_F(DbCommandTest, AnUnusableDatabaseIsTheProgramsAccessErrorWithItsReason) {
 }
 
 TEST_F(DbCommandTest, HelpAndBadArguments) {
-    const VlrRun help = runVlr(work_.path(), {QStringLiteral("db"), QStringLiteral("--help")});
+    const ToolRun help = runVlrTool(work_.path(), {QStringLiteral("db"), QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: vlr db"))) << help.out.toStdString();
     EXPECT_FALSE(QFileInfo::exists(databaseFile())) << "help touches no database";
 
-    const VlrRun bad = runVlr(work_.path(), {QStringLiteral("db"), QStringLiteral("--frobnicate")});
+    const ToolRun bad =
+        runVlrTool(work_.path(), {QStringLiteral("db"), QStringLiteral("--frobnicate")});
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_TRUE(bad.err.contains(QStringLiteral("--frobnicate"))) << bad.err.toStdString();
 
-    const VlrRun listed = runVlr(work_.path(), {QStringLiteral("--help")});
+    const ToolRun listed = runVlrTool(work_.path(), {QStringLiteral("--help")});
     EXPECT_EQ(listed.exitCode, 0);
     EXPECT_TRUE(listed.out.contains(QStringLiteral("  db "))) << listed.out.toStdString();
 }

@@ -1,5 +1,6 @@
 #include "docs/document_files.h"
 #include "docs/independent_reader.h"
+#include "support/vlr_tool.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,40 +15,21 @@
 namespace vlr::docs {
 namespace {
 
-// The built `vlr` tool, run as the user runs it: in the folder of the database.
-QString vlrPath() {
-    const QByteArray binaryDir = qgetenv("VLR_BINARY_DIR");
-    const QString root = binaryDir.isEmpty()
-                             ? QCoreApplication::applicationDirPath() + QStringLiteral("/..")
-                             : QString::fromLocal8Bit(binaryDir);
-    return QDir(root).filePath(QStringLiteral("src/vlr"));
-}
-
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using test::runVlrTool;
+using test::ToolRun;
+using test::vlrToolPath;
 
 class CommandExport : public test::DocumentFilesTest {
 protected:
     void SetUp() override {
         DocumentFilesTest::SetUp();
-        ASSERT_TRUE(QFileInfo(vlrPath()).isExecutable())
-            << "build the vlr target first: " << vlrPath().toStdString();
+        ASSERT_TRUE(QFileInfo(vlrToolPath()).isExecutable())
+            << "build the vlr target first: " << vlrToolPath().toStdString();
     }
 
     ToolRun vlr(const QStringList& args, const QString& folder = QString()) {
-        QProcess process;
-        process.setWorkingDirectory(folder.isEmpty() ? dir_.path() : folder);
-        process.start(vlrPath(), QStringList{QStringLiteral("export")} + args);
-        ToolRun run;
-        if (!process.waitForFinished(120000))
-            return run;
-        run.exitCode = process.exitCode();
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
+        return runVlrTool(folder.isEmpty() ? dir_.path() : folder,
+                          QStringList{QStringLiteral("export")} + args);
     }
 
     QString out(const QString& name) const { return dir_.filePath(name); }

@@ -177,6 +177,20 @@ public:
     int maxRangeHeight = 0;
 };
 
+// Asks the sheet and the flat reference for the same rectangle; they must agree.
+void getFromBoth(TvteXLSWorksheet& sheet, FlatRangeList& reference, const Rect& rect) {
+    const auto [left, top, right, bottom] = rect;
+    const TvteXLSRange range = sheet.GetRange(left, top, right, bottom);
+    reference.get(left, top, right, bottom);
+    ASSERT_EQ(rectOf(range), rect);
+    ASSERT_EQ(sheet.MaxRangeHeight(), reference.maxRangeHeight);
+}
+
+void expectSameRanges(const TvteXLSWorksheet& sheet, const FlatRangeList& reference) {
+    EXPECT_EQ(rectsOf(sheet), reference.list);
+    EXPECT_EQ(sheet.RangeCount(), static_cast<int>(reference.list.size()));
+}
+
 TEST(WorkbookModel, IndexedSearchGivesTheFlatListsResultsAndOrder) {
     QRandomGenerator random(20240601);
     for (int round = 0; round < 20; ++round) {
@@ -189,13 +203,11 @@ TEST(WorkbookModel, IndexedSearchGivesTheFlatListsResultsAndOrder) {
             const bool big = random.bounded(6) == 0;
             const int right = left + (big ? random.bounded(3) : 0);
             const int bottom = top + (big ? random.bounded(8) : 0);
-            const TvteXLSRange range = sheet.GetRange(left, top, right, bottom);
-            reference.get(left, top, right, bottom);
-            ASSERT_EQ(rectOf(range), (Rect{left, top, right, bottom}));
-            ASSERT_EQ(sheet.MaxRangeHeight(), reference.maxRangeHeight) << "step " << step;
+            SCOPED_TRACE(step);
+            ASSERT_NO_FATAL_FAILURE(getFromBoth(sheet, reference, Rect{left, top, right, bottom}));
         }
-        ASSERT_EQ(rectsOf(sheet), reference.list) << "round " << round;
-        ASSERT_EQ(sheet.RangeCount(), static_cast<int>(reference.list.size()));
+        SCOPED_TRACE(round);
+        expectSameRanges(sheet, reference);
     }
 }
 
@@ -217,8 +229,6 @@ TEST(WorkbookModel, RangesCoveringARowComeInColumnOrder) {
     EXPECT_TRUE(cover.empty());
 }
 
-// Rows filled left to right come out as they are; a tall range from a row above, or a cell
-// added later further left, still puts the row in column order.
 // Filling row by row, left to right, with now and then a rectangle reaching back over cells
 // already there, or one further down, or negative rows: the same ranges as the flat list.
 TEST(WorkbookModel, RowByRowFillGivesTheFlatListsResults) {
@@ -252,16 +262,16 @@ TEST(WorkbookModel, RowByRowFillGivesTheFlatListsResults) {
                     break;
             }
             column = right + 1;
-            const TvteXLSRange range = sheet.GetRange(left, top, right, bottom);
-            reference.get(left, top, right, bottom);
-            ASSERT_EQ(rectOf(range), (Rect{left, top, right, bottom}));
-            ASSERT_EQ(sheet.MaxRangeHeight(), reference.maxRangeHeight) << "step " << step;
+            SCOPED_TRACE(step);
+            ASSERT_NO_FATAL_FAILURE(getFromBoth(sheet, reference, Rect{left, top, right, bottom}));
         }
-        ASSERT_EQ(rectsOf(sheet), reference.list) << "round " << round;
-        ASSERT_EQ(sheet.RangeCount(), static_cast<int>(reference.list.size()));
+        SCOPED_TRACE(round);
+        expectSameRanges(sheet, reference);
     }
 }
 
+// Rows filled left to right come out as they are; a tall range from a row above, or a cell
+// added later further left, still puts the row in column order.
 TEST(WorkbookModel, RangesCoveringARowAreOrderedWhateverTheFillOrder) {
     TvteXLSWorkbook workbook;
     TvteXLSWorksheet& sheet = workbook.AddSheet();

@@ -2,57 +2,71 @@
 
 #include "store/database.h"
 #include "store/query.h"
+#include "store/row_cursor.h"
 #include "store/statements.h"
 #include "store/store_error.h"
 #include "xls/excel_writer.h"
 #include "xls/xls_workbook.h"
 
-#include <QDateTime>
+#include <QDate>
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
+#include <QTime>
 
+#include <utility>
 #include <vector>
 
 namespace vlr::docs {
 namespace {
 
-// The stored "yyyy-MM-dd HH:mm:ss" as a wall-clock date-time. It is read without the local
-// time zone: a measurement taken in the hour a clock change skips or repeats keeps its time,
-// and a large file is not slowed down by a zone lookup per record.
-QDateTime wallClockDateTime(const QString& stored) {
+// The stored "yyyy-MM-dd HH:mm:ss" as a wall-clock date and time, read without the local time
+// zone: a measurement taken in the hour a clock change skips or repeats keeps its time, and a
+// large file is not slowed down by a zone lookup per record. Anything else gives an invalid
+// date.
+std::pair<QDate, QTime> wallClockDateTime(QStringView stored) {
+    static constexpr char kPattern[] = "dddd-dd-dd dd:dd:dd";
     if (stored.size() != 19)
-        return QDateTime();
-    const auto number = [&stored](int from, int length) {
-        return QStringView(stored).mid(from, length).toInt();
+        return {};
+    for (int i = 0; i < 19; ++i) {
+        const char16_t unit = stored[i].unicode();
+        const bool digit = unit >= u'0' && unit <= u'9';
+        if (kPattern[i] == 'd' ? !digit : unit != char16_t(kPattern[i]))
+            return {};
+    }
+    const auto number = [stored](int from, int length) {
+        int value = 0;
+        for (int i = from; i < from + length; ++i)
+            value = value * 10 + (stored[i].unicode() - u'0');
+        return value;
     };
     const QDate date(number(0, 4), number(5, 2), number(8, 2));
     const QTime time(number(11, 2), number(14, 2), number(17, 2));
     if (!date.isValid() || !time.isValid())
-        return QDateTime();
-    return QDateTime(date, time, Qt::UTC);
+        return {};
+    return {date, time};
 }
 
-// The value a cell gets for a field as the print row set reads it. A null field gives an
-// empty cell.
-QVariant cellValue(FieldType type, const QVariant& field) {
-    if (field.isNull())
-        return QVariant();
+// A cell gets the field as the print row set reads it; a null field or an unreadable date-time
+// gives an empty cell.
+void setCell(xls::TvteXLSRange cell, FieldType type, const store::RowCursor& rows, int field) {
+    if (rows.isNull(field))
+        return;
     switch (type) {
         case FieldType::Integer:
-            return field.typeId() == QMetaType::Int ? field : QVariant(field.toInt());
+            cell.SetInteger(rows.integer(field));
+            break;
         case FieldType::DateTime: {
-            const QDateTime dateTime = wallClockDateTime(field.toString());
-            return dateTime.isValid() ? QVariant(dateTime) : QVariant();
+            const auto [date, time] = wallClockDateTime(rows.text(field));
+            if (date.isValid())
+                cell.SetDateTime(date, time);
+            break;
         }
-        // A field the driver already gives in the cell's type is handed on without a copy.
         case FieldType::Number:
-            return field.typeId() == QMetaType::Double ? field : QVariant(field.toDouble());
+            cell.SetDouble(rows.number(field));
+            break;
         case FieldType::Text:
-            return field.typeId() == QMetaType::QString ? field : QVariant(field.toString());
+            cell.SetText(rows.text(field));
+            break;
     }
-    return QVariant();
 }
 
 xls::TvteXLSWorksheet& addSheetWithHeader(xls::TvteXLSWorkbook& workbook,
@@ -68,11 +82,12 @@ xls::TvteXLSWorksheet& addSheetWithHeader(xls::TvteXLSWorkbook& workbook,
 void fillExportWorkbook(xls::TvteXLSWorkbook& workbook, const store::Database& database,
                         int fileNameId, const DocumentKind& kind, const store::Statement& search) {
     store::Query print(database, store::printStatementFor(search));
-    QSqlQuery& rows = print.set(QStringLiteral("PFileNameId"), fileNameId).open();
+    print.set(QStringLiteral("PFileNameId"), fileNameId);
+    store::RowCursor rows(database, print);
 
     std::vector<int> fieldIndexes;
     for (const ExportColumn& column : kind.columns) {
-        const int index = rows.record().indexOf(column.field);
+        const int index = rows.columnIndex(column.field);
         if (index < 0)
             throw store::StoreError(QStringLiteral("the rows have no field ") + column.field);
         fieldIndexes.push_back(index);
@@ -87,13 +102,10 @@ void fillExportWorkbook(xls::TvteXLSWorkbook& workbook, const store::Database& d
         }
         ++row;
         for (int c = 0; c < kind.columns.size(); ++c) {
-            sheet->GetRange(c, row, c, row)
-                .SetValue(cellValue(kind.columns[c].type, rows.value(fieldIndexes[size_t(c)])));
+            setCell(sheet->GetRange(c, row, c, row), kind.columns[c].type, rows,
+                    fieldIndexes[size_t(c)]);
         }
     }
-    // A failure while stepping through the rows must not pass for the end of the file.
-    if (rows.lastError().isValid())
-        throw store::StoreError(rows.lastError().text());
 }
 
 void exportDocument(const store::Database& database, int fileNameId, const DocumentKind& kind,

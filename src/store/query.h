@@ -29,6 +29,8 @@ public:
 
     QSqlQuery& rows() { return query_; }
     const Statement& statement() const { return statement_; }
+    // The converted value of every parameter, defaults included.
+    const QVariantMap& values() const { return values_; }
 
 private:
     void run();

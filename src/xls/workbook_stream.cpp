@@ -1,9 +1,8 @@
 #include "xls/biff_records.h"
 #include "xls/excel_writer.h"
+#include "xls/large_array.h"
 #include "xls/workbook_tables.h"
 #include "xls/worksheet_stream.h"
-
-#include <sys/mman.h>
 
 #include <cstdint>
 
@@ -128,26 +127,13 @@ std::vector<qsizetype> writeBoundSheets(QByteArray& stream, const TvteXLSWorkboo
     return fixups;
 }
 
-// A large export's stream runs to tens of megabytes; faulting it in page by page costs more
-// than writing it, so the kernel is asked for large pages where it grants them on request.
-void adviseLargePages(QByteArray& stream) {
-    constexpr std::uintptr_t kLargePage = 2 * 1024 * 1024;
-    const auto begin = reinterpret_cast<std::uintptr_t>(stream.data());
-    const std::uintptr_t end = begin + static_cast<std::uintptr_t>(stream.capacity());
-    const std::uintptr_t alignedBegin = (begin + kLargePage - 1) & ~(kLargePage - 1);
-    const std::uintptr_t alignedEnd = end & ~(kLargePage - 1);
-    if (alignedEnd > alignedBegin) {
-        madvise(reinterpret_cast<void*>(alignedBegin), alignedEnd - alignedBegin, MADV_HUGEPAGE);
-    }
-}
-
 }  // namespace
 
 QByteArray buildWorkbookStream(const TvteXLSWorkbook& workbook) {
     WorkbookTables tables(workbook);
     QByteArray stream;
     stream.reserve(tables.streamSizeEstimate());
-    adviseLargePages(stream);
+    adviseLargePages(stream.data(), size_t(stream.capacity()));
     const qsizetype startPosition = 0;
 
     writeBof(stream);

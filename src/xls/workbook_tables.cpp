@@ -103,7 +103,8 @@ void WorkbookTables::collect(const TvteXLSWorkbook& workbook, std::vector<StyleU
     constexpr qsizetype kGlobalsSize = 8192;
     constexpr qsizetype kSheetSettingsSize = 512;
     constexpr qsizetype kRowRecordSize = 20;
-    constexpr qsizetype kCellRecordSize = 18;  // the largest of NUMBER, LABELSST and BLANK
+    constexpr qsizetype kCellRecordSize = 18;     // the largest of NUMBER, LABELSST and BLANK
+    constexpr qsizetype kDateTimeTextBound = 24;  // characters; only a first guess of the size
     std::vector<bool> seen(xfByKey_.size(), false);
     QString scratch;
     sharedStringIndexes_.resize(static_cast<size_t>(workbook.SheetCount()));
@@ -128,7 +129,11 @@ void WorkbookTables::collect(const TvteXLSWorkbook& workbook, std::vector<StyleU
             const qsizetype rows = qsizetype{range.Bottom()} - range.Top() + 1;
             const qsizetype columns = qsizetype{range.Right()} - range.Left() + 1;
             size += multiCell ? kCellRecordSize + rows * (10 + 2 * columns) + 8 : kCellRecordSize;
-            if (range.CellKind() == TvteXLSCellKind::Text) {
+            if (range.ValueType() == TvteXLSValueType::DateTime) {
+                // Never empty and far below any limit; its text is made once, for the SST.
+                size += 3 + 2 * kDateTimeTextBound + 8;
+                ++textCells_;
+            } else if (range.CellKind() == TvteXLSCellKind::Text) {
                 const QStringView text = range.textView(scratch);
                 if (!text.isEmpty()) {
                     checkText(sheet, text);

@@ -8,19 +8,6 @@ namespace {
 
 constexpr std::int64_t kMsecsPerDay = 86400000;
 
-bool isNumberType(TvteXLSValueType type) {
-    switch (type) {
-        case TvteXLSValueType::Int16:
-        case TvteXLSValueType::Int32:
-        case TvteXLSValueType::Single:
-        case TvteXLSValueType::Double:
-        case TvteXLSValueType::Byte:
-            return true;
-        default:
-            return false;
-    }
-}
-
 std::int64_t localMsecsOf(const QDate& date, const QTime& time) {
     return date.toJulianDay() * kMsecsPerDay + (time.isValid() ? time.msecsSinceStartOfDay() : 0);
 }
@@ -60,11 +47,15 @@ void appendDigits(QString& text, int value, int width) {
 QString russianDateTimeText(const QDate& date, const QTime& time) {
     QString text;
     text.reserve(19);
-    appendDigits(text, date.day(), 2);
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);  // one calendar computation instead of three
+    appendDigits(text, day, 2);
     text.append(u'.');
-    appendDigits(text, date.month(), 2);
+    appendDigits(text, month, 2);
     text.append(u'.');
-    appendDigits(text, date.year(), 4);
+    appendDigits(text, year, 4);
     if (time.msecsSinceStartOfDay() != 0) {
         text.append(u' ');
         appendDigits(text, time.hour(), time.hour() < 10 ? 1 : 2);
@@ -93,30 +84,8 @@ QString dateTimeText(const QDate& date, const QTime& time) {
     return text;
 }
 
-std::int32_t TvteXLSRange::Left() const {
-    return sheet_->data(slot_).left;
-}
-std::int32_t TvteXLSRange::Top() const {
-    return sheet_->data(slot_).top;
-}
-std::int32_t TvteXLSRange::Right() const {
-    return sheet_->data(slot_).right;
-}
-std::int32_t TvteXLSRange::Bottom() const {
-    return sheet_->data(slot_).bottom;
-}
-
-bool TvteXLSRange::coversOneCell() const {
-    const auto& range = sheet_->data(slot_);
-    return range.left == range.right && range.top == range.bottom;
-}
-
 void TvteXLSRange::SetValue(const QVariant& value) {
     auto& range = sheet_->data(slot_);
-    const auto storeText = [this, &range](const QString& text) {
-        range.type = TvteXLSValueType::Text;
-        range.text = sheet_->storeText(text);
-    };
     const auto storeNumber = [&range](TvteXLSValueType type, double number) {
         range.type = type;
         range.number = number;
@@ -134,13 +103,13 @@ void TvteXLSRange::SetValue(const QVariant& value) {
             storeNumber(TvteXLSValueType::Int16, value.value<short>());
             break;
         case QMetaType::Int:
-            storeNumber(TvteXLSValueType::Int32, value.toInt());
+            SetInteger(value.toInt());
             break;
         case QMetaType::Float:
             storeNumber(TvteXLSValueType::Single, value.toFloat());
             break;
         case QMetaType::Double:
-            storeNumber(TvteXLSValueType::Double, value.toDouble());
+            SetDouble(value.toDouble());
             break;
         case QMetaType::UChar:
             storeNumber(TvteXLSValueType::Byte, value.value<uchar>());
@@ -148,27 +117,47 @@ void TvteXLSRange::SetValue(const QVariant& value) {
         case QMetaType::QDateTime:
         case QMetaType::QDate: {
             const QDateTime dateTime = value.toDateTime();
-            if (!dateTime.isValid()) {
-                storeText(QString());
-                break;
-            }
-            range.type = TvteXLSValueType::DateTime;
-            range.localMsecs = localMsecsOf(dateTime.date(), dateTime.time());
+            SetDateTime(dateTime.date(), dateTime.time());
             break;
         }
         case QMetaType::QString:
-        case QMetaType::QByteArray: {
-            QString text = value.toString();
-            if (text.contains(QLatin1String("\r\n"))) {  // replacing would copy every text
-                text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-            }
-            storeText(text);
+            SetText(value.toString());
             break;
-        }
+        case QMetaType::QByteArray:
+            SetText(QString::fromUtf8(value.toByteArray()));
+            break;
         default:
-            storeText(value.toString());
+            SetText(value.toString());
             break;
     }
+}
+
+void TvteXLSRange::SetInteger(int value) {
+    auto& range = sheet_->data(slot_);
+    range.type = TvteXLSValueType::Int32;
+    range.number = value;
+}
+
+void TvteXLSRange::SetDouble(double value) {
+    auto& range = sheet_->data(slot_);
+    range.type = TvteXLSValueType::Double;
+    range.number = value;
+}
+
+void TvteXLSRange::SetText(QStringView text) {
+    auto& range = sheet_->data(slot_);
+    range.type = TvteXLSValueType::Text;
+    range.text = sheet_->storeText(text);
+}
+
+void TvteXLSRange::SetDateTime(const QDate& date, const QTime& time) {
+    if (!date.isValid()) {
+        SetText(QStringView());
+        return;
+    }
+    auto& range = sheet_->data(slot_);
+    range.type = TvteXLSValueType::DateTime;
+    range.localMsecs = localMsecsOf(date, time);
 }
 
 QVariant TvteXLSRange::Value() const {
@@ -196,19 +185,6 @@ QVariant TvteXLSRange::Value() const {
     return QVariant();
 }
 
-TvteXLSValueType TvteXLSRange::ValueType() const {
-    return sheet_->data(slot_).type;
-}
-
-TvteXLSCellKind TvteXLSRange::CellKind() const {
-    return isNumberType(ValueType()) ? TvteXLSCellKind::Number : TvteXLSCellKind::Text;
-}
-
-double TvteXLSRange::Number() const {
-    const auto& range = sheet_->data(slot_);
-    return isNumberType(range.type) ? range.number : 0.0;
-}
-
 QString TvteXLSRange::Text() const {
     const auto& range = sheet_->data(slot_);
     switch (range.type) {
@@ -218,7 +194,7 @@ QString TvteXLSRange::Text() const {
         case TvteXLSValueType::DateTime:
             return dateTimeText(dateOf(range.localMsecs), timeOf(range.localMsecs));
         case TvteXLSValueType::Text:
-            return sheet_->textPool_.mid(range.text.offset, range.text.length);
+            return sheet_->storedText(range.text).toString();
         default:
             return Value().toString();
     }
@@ -227,7 +203,7 @@ QString TvteXLSRange::Text() const {
 QStringView TvteXLSRange::textView(QString& scratch) const {
     const auto& range = sheet_->data(slot_);
     if (range.type == TvteXLSValueType::Text) {
-        return QStringView(sheet_->textPool_).mid(range.text.offset, range.text.length);
+        return sheet_->storedText(range.text);
     }
     scratch = Text();
     return scratch;
@@ -239,10 +215,6 @@ TvteXLSCellStyle TvteXLSRange::Style() const {
 
 void TvteXLSRange::SetStyle(const TvteXLSCellStyle& style) {
     sheet_->data(slot_).style = sheet_->workbook_->Styles().intern(style);
-}
-
-std::uint32_t TvteXLSRange::StyleIndex() const {
-    return sheet_->data(slot_).style;
 }
 
 }  // namespace vlr::xls

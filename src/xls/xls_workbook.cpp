@@ -125,10 +125,8 @@ std::uint32_t TvteXLSWorksheet::createRange(std::int32_t left, std::int32_t top,
         slot = freeSlots_.back();
         freeSlots_.pop_back();
     } else {
-        if ((slotCount_ & kChunkMask) == 0) {
-            chunks_.emplace_back(new RangeData[kChunkSize]);
-        }
-        slot = slotCount_++;
+        slot = static_cast<std::uint32_t>(ranges_.size());
+        ranges_.grow(1);
     }
     RangeData& range = data(slot);
     range.left = left;
@@ -212,10 +210,25 @@ void TvteXLSWorksheet::rangesCoveringRow(std::int32_t row, std::vector<TvteXLSRa
     }
 }
 
-TvteXLSWorksheet::TextSpan TvteXLSWorksheet::storeText(const QString& text) {
+TvteXLSWorksheet::TextSpan TvteXLSWorksheet::storeText(QStringView text) {
     const auto offset = static_cast<std::uint32_t>(textPool_.size());
-    textPool_.append(text);
-    return TextSpan{offset, static_cast<std::uint32_t>(text.size())};
+    const auto append = [this](QStringView piece) {
+        textPool_.append(piece.utf16(), static_cast<size_t>(piece.size()));
+    };
+    qsizetype done = 0;
+    for (qsizetype cr = text.indexOf(u'\r'); cr >= 0 && cr + 1 < text.size();
+         cr = text.indexOf(u'\r', cr + 1)) {
+        if (text[cr + 1] == u'\n') {
+            append(text.mid(done, cr - done));
+            done = cr + 1;
+        }
+    }
+    append(text.mid(done));
+    return TextSpan{offset, static_cast<std::uint32_t>(textPool_.size() - offset)};
+}
+
+QStringView TvteXLSWorksheet::storedText(TextSpan span) const {
+    return QStringView(textPool_.data() + span.offset, span.length);
 }
 
 // ---- workbook --------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "xls/large_array.h"
 #include "xls/xls_page_setup.h"
 #include "xls/xls_style.h"
 
@@ -21,6 +22,7 @@ class TvteXLSWorksheet;
 // cells; everything else is written as text. Other variant types (64-bit and unsigned
 // integers, booleans, times, ...) are kept as their standard text, a date alone as a
 // date-time at midnight.
+// The number types stand together, from Int16 to Byte.
 enum class TvteXLSValueType : std::uint8_t {
     Empty,
     Null,
@@ -35,6 +37,10 @@ enum class TvteXLSValueType : std::uint8_t {
 
 enum class TvteXLSCellKind : std::uint8_t { Number, Text };
 
+constexpr bool isNumberType(TvteXLSValueType type) {
+    return type >= TvteXLSValueType::Int16 && type <= TvteXLSValueType::Byte;
+}
+
 // A handle to one range of a worksheet. It stays valid until a later GetRange removes the
 // range (an intersecting, different rectangle) or the worksheet is freed.
 class TvteXLSRange {
@@ -42,6 +48,7 @@ public:
     TvteXLSRange() = default;
 
     TvteXLSWorksheet* Worksheet() const { return sheet_; }
+    // Inline below: a save reads them for every cell.
     std::int32_t Left() const;
     std::int32_t Top() const;
     std::int32_t Right() const;
@@ -50,6 +57,13 @@ public:
 
     // Text (QString or UTF-8 QByteArray) gets every CR LF replaced by LF.
     void SetValue(const QVariant& value);
+    // What SetValue does with an int, a double, a text and a date-time, for callers that hold
+    // the value itself: a large export then makes no QVariant per cell. An invalid date gives
+    // an empty text, as in SetValue.
+    void SetInteger(int value);
+    void SetDouble(double value);
+    void SetText(QStringView text);
+    void SetDateTime(const QDate& date, const QTime& time);
     QVariant Value() const;
     TvteXLSValueType ValueType() const;
     TvteXLSCellKind CellKind() const;
@@ -120,7 +134,7 @@ public:
     }
     // The ranges reaching row r, ordered by Left; out is cleared first.
     void rangesCoveringRow(std::int32_t row, std::vector<TvteXLSRange>& out) const;
-    std::uint32_t SlotCount() const { return slotCount_; }
+    std::uint32_t SlotCount() const { return static_cast<std::uint32_t>(ranges_.size()); }
 
 private:
     friend class TvteXLSRange;
@@ -150,7 +164,9 @@ private:
     std::map<std::int32_t, std::vector<std::uint32_t>>::iterator bucketFrom(std::int32_t top);
     void recomputeMaxRangeHeight();
     void widenBounds(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
-    TextSpan storeText(const QString& text);
+    // Stores text with every CR LF replaced by LF.
+    TextSpan storeText(QStringView text);
+    QStringView storedText(TextSpan span) const;
 
     TvteXLSWorkbook* workbook_;
     QString name_;
@@ -163,15 +179,9 @@ private:
     // No live range reaching row maxRow_ ends right of this column.
     std::int32_t rightmostAtMaxRow_ = -1;
 
-    // Ranges live in chunks that never move, so slots stay put while the sheet grows.
-    static constexpr std::uint32_t kChunkSize = 2048;  // 64 KB, below the allocator's mmap size
-    static constexpr std::uint32_t kChunkMask = kChunkSize - 1;
-    RangeData& data(std::uint32_t slot) { return chunks_[slot / kChunkSize][slot & kChunkMask]; }
-    const RangeData& data(std::uint32_t slot) const {
-        return chunks_[slot / kChunkSize][slot & kChunkMask];
-    }
-    std::vector<std::unique_ptr<RangeData[]>> chunks_;
-    std::uint32_t slotCount_ = 0;
+    RangeData& data(std::uint32_t slot) { return ranges_[slot]; }
+    const RangeData& data(std::uint32_t slot) const { return ranges_[slot]; }
+    LargeArray<RangeData> ranges_;          // by slot
     std::vector<std::uint32_t> freeSlots_;  // slots of removed ranges, reused first
     // The ordered range list, kept as one bucket per Top holding its ranges in insertion
     // order. Walking the buckets in key order visits exactly the list ordered by Top with ties
@@ -185,8 +195,38 @@ private:
     Buckets::iterator lastBucket_;  // where the last range went; end() when none
     int rangeCount_ = 0;
     std::map<std::int64_t, int> heightCounts_;  // ranges per height, to recompute the maximum
-    QString textPool_;                          // every text value, back to back
+    LargeArray<char16_t> textPool_;             // every text value, back to back
 };
+
+inline std::int32_t TvteXLSRange::Left() const {
+    return sheet_->data(slot_).left;
+}
+inline std::int32_t TvteXLSRange::Top() const {
+    return sheet_->data(slot_).top;
+}
+inline std::int32_t TvteXLSRange::Right() const {
+    return sheet_->data(slot_).right;
+}
+inline std::int32_t TvteXLSRange::Bottom() const {
+    return sheet_->data(slot_).bottom;
+}
+inline bool TvteXLSRange::coversOneCell() const {
+    const auto& range = sheet_->data(slot_);
+    return range.left == range.right && range.top == range.bottom;
+}
+inline TvteXLSValueType TvteXLSRange::ValueType() const {
+    return sheet_->data(slot_).type;
+}
+inline TvteXLSCellKind TvteXLSRange::CellKind() const {
+    return isNumberType(ValueType()) ? TvteXLSCellKind::Number : TvteXLSCellKind::Text;
+}
+inline double TvteXLSRange::Number() const {
+    const auto& range = sheet_->data(slot_);
+    return isNumberType(range.type) ? range.number : 0.0;
+}
+inline std::uint32_t TvteXLSRange::StyleIndex() const {
+    return sheet_->data(slot_).style;
+}
 
 class TvteXLSWorkbook {
 public:

@@ -295,6 +295,42 @@ TEST(WorkbookModel, RangesCoveringARowAreOrderedWhateverTheFillOrder) {
     EXPECT_EQ(leftsOf(1), (std::vector<int>{5}));
 }
 
+// The typed setters serve the export; a cell must come out as SetValue would make it.
+TEST(WorkbookModel, TypedSettersStoreWhatSetValueStores) {
+    TvteXLSWorkbook workbook;
+    TvteXLSWorksheet& sheet = workbook.AddSheet();
+    TvteXLSRange typed = sheet.GetRange(0, 0, 0, 0);
+    TvteXLSRange variant = sheet.GetRange(1, 0, 1, 0);
+    const auto expectSame = [&](const char* what) {
+        EXPECT_EQ(typed.ValueType(), variant.ValueType()) << what;
+        EXPECT_EQ(typed.Value(), variant.Value()) << what;
+        EXPECT_EQ(typed.Text(), variant.Text()) << what;
+    };
+
+    typed.SetInteger(-7);
+    variant.SetValue(-7);
+    expectSame("integer");
+    typed.SetDouble(12.345);
+    variant.SetValue(12.345);
+    expectSame("double");
+    for (const QString& text : {QStringLiteral("\r\n\r\nx\r"), QStringLiteral("Ж\r\n"),
+                                QStringLiteral("\r"), QString()}) {
+        typed.SetText(text);
+        variant.SetValue(text);
+        expectSame(qPrintable(text));
+    }
+    EXPECT_EQ(typed.Text(), QString());
+    const QDate date(2024, 3, 31);
+    const QTime time(2, 30, 5);
+    typed.SetDateTime(date, time);
+    variant.SetValue(QDateTime(date, time));
+    expectSame("date-time");
+    typed.SetDateTime(QDate(), time);
+    variant.SetValue(QDateTime());
+    expectSame("invalid date");
+    EXPECT_EQ(typed.CellKind(), TvteXLSCellKind::Text);
+}
+
 TEST(WorkbookModel, SetValueKeepsTextAndDecidesTheCellKind) {
     TvteXLSWorkbook workbook;
     TvteXLSWorksheet& sheet = workbook.AddSheet();

@@ -1,0 +1,112 @@
+#include "store/row_cursor.h"
+
+#include "store/database.h"
+#include "store/query.h"
+#include "store/store_error.h"
+
+#include <QSqlDriver>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+namespace vlr::store {
+namespace {
+
+sqlite3* sqliteHandle(const Database& database) {
+    const QSqlDatabase connection = database.connection();
+    const QVariant handle = connection.driver() ? connection.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        throw StoreError(QStringLiteral("the database connection is not an open SQLite one"));
+    sqlite3* result = *static_cast<sqlite3* const*>(handle.constData());
+    if (!result)
+        throw StoreError(QStringLiteral("the database is not open"));
+    return result;
+}
+
+int bindValue(sqlite3_stmt* statement, int index, const QVariant& value) {
+    if (value.isNull())
+        return sqlite3_bind_null(statement, index);
+    switch (value.typeId()) {
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::UInt:
+            return sqlite3_bind_int64(statement, index, value.toLongLong());
+        case QMetaType::Double:
+        case QMetaType::Float:
+            return sqlite3_bind_double(statement, index, value.toDouble());
+        default: {
+            const QString text = value.toString();
+            return sqlite3_bind_text16(statement, index, text.utf16(),
+                                       int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
+        }
+    }
+}
+
+}  // namespace
+
+RowCursor::RowCursor(const Database& database, const Query& query)
+    : connection_(sqliteHandle(database)) {
+    const QString& text = query.statement().text;
+    const int prepared = sqlite3_prepare16_v2(
+        connection_, text.utf16(), int(text.size() * sizeof(char16_t)), &statement_, nullptr);
+    if (prepared != SQLITE_OK) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(connection_));
+        sqlite3_finalize(statement_);
+        throw StoreError(message);
+    }
+    for (const ParamDecl& decl : query.statement().params) {
+        const QByteArray placeholder = ':' + decl.name.toUtf8();
+        const int index = sqlite3_bind_parameter_index(statement_, placeholder.constData());
+        if (index > 0 &&
+            bindValue(statement_, index, query.values().value(decl.name)) != SQLITE_OK) {
+            const QString message = QString::fromUtf8(sqlite3_errmsg(connection_));
+            sqlite3_finalize(statement_);
+            throw StoreError(message);
+        }
+    }
+}
+
+RowCursor::~RowCursor() {
+    sqlite3_finalize(statement_);
+}
+
+int RowCursor::columnIndex(const QString& name) const {
+    const int count = sqlite3_column_count(statement_);
+    for (int column = 0; column < count; ++column) {
+        const QString columnName = QString::fromUtf8(sqlite3_column_name(statement_, column));
+        if (columnName.compare(name, Qt::CaseInsensitive) == 0)
+            return column;
+    }
+    return -1;
+}
+
+bool RowCursor::next() {
+    const int stepped = sqlite3_step(statement_);
+    if (stepped == SQLITE_ROW)
+        return true;
+    if (stepped == SQLITE_DONE)
+        return false;
+    throw StoreError(QString::fromUtf8(sqlite3_errmsg(connection_)));
+}
+
+bool RowCursor::isNull(int column) const {
+    return sqlite3_column_type(statement_, column) == SQLITE_NULL;
+}
+
+double RowCursor::number(int column) const {
+    return sqlite3_column_double(statement_, column);
+}
+
+int RowCursor::integer(int column) const {
+    return sqlite3_column_int(statement_, column);
+}
+
+QStringView RowCursor::text(int column) const {
+    const auto* units = static_cast<const char16_t*>(sqlite3_column_text16(statement_, column));
+    const int bytes = sqlite3_column_bytes16(statement_, column);
+    return units ? QStringView(units, bytes / qsizetype(sizeof(char16_t))) : QStringView();
+}
+
+}  // namespace vlr::store

@@ -23,7 +23,10 @@ QString limitedTrimmedName(const QString& text, int maxLength) {
 // ---- worksheet -------------------------------------------------------------------------------
 
 TvteXLSWorksheet::TvteXLSWorksheet(TvteXLSWorkbook* workbook, const QString& name)
-    : workbook_(workbook), name_(name), lastBucket_(byTop_.end()) {}
+    : workbook_(workbook),
+      name_(name),
+      byTop_(Buckets::key_compare(), Buckets::allocator_type(&bucketNodes_)),
+      lastBucket_(byTop_.end()) {}
 
 int TvteXLSWorksheet::SheetIndex() const {
     return workbook_ ? workbook_->IndexOf(this) : -1;
@@ -58,23 +61,29 @@ TvteXLSRange TvteXLSWorksheet::GetRange(std::int32_t left, std::int32_t top, std
         (maxRow_ >= 0 && (top > maxRow_ || (top == maxRow_ && left > rightmostAtMaxRow_)));
     auto bucket = keyBeyondInt || beyondAll ? byTop_.end() : bucketFrom(key);
     while (bucket != byTop_.end() && bucket->first <= bottom) {
-        std::vector<std::uint32_t>& members = bucket->second;
-        for (size_t i = 0; i < members.size();) {
-            const RangeData& range = data(members[i]);
+        Bucket& members = bucket->second;
+        std::uint32_t previous = kNoSlot;
+        for (std::uint32_t slot = members.first; slot != kNoSlot;) {
+            const std::uint32_t following = nextInBucket_[slot];
+            const RangeData& range = data(slot);
             if (range.left == left && range.top == top && range.right == right &&
                 range.bottom == bottom) {
                 found = true;
-                result = members[i];
-                ++i;
+                result = slot;
+                previous = slot;
             } else if (intersects(range, left, top, right, bottom)) {
-                releaseSlot(members[i]);
-                members.erase(members.begin() + static_cast<std::ptrdiff_t>(i));
+                releaseSlot(slot);
+                (previous == kNoSlot ? members.first : nextInBucket_[previous]) = following;
+                if (members.last == slot) {
+                    members.last = previous;
+                }
                 removed = true;
             } else {
-                ++i;
+                previous = slot;
             }
+            slot = following;
         }
-        if (members.empty()) {
+        if (members.first == kNoSlot) {
             if (bucket == lastBucket_) {
                 lastBucket_ = byTop_.end();
             }
@@ -90,12 +99,9 @@ TvteXLSRange TvteXLSWorksheet::GetRange(std::int32_t left, std::int32_t top, std
         result = createRange(left, top, right, bottom);
         auto target = bucketFrom(top);
         if (target == byTop_.end() || target->first != top) {
-            // Rows tend to hold as many ranges as the row before.
-            const size_t expected = lastBucket_ == byTop_.end() ? 1 : lastBucket_->second.size();
-            target = byTop_.emplace_hint(target, top, std::vector<std::uint32_t>{});
-            target->second.reserve(expected);
+            target = byTop_.emplace_hint(target, top, Bucket{});
         }
-        target->second.push_back(result);
+        appendToBucket(target->second, result);
         lastBucket_ = target;
     }
 
@@ -118,6 +124,12 @@ TvteXLSWorksheet::Buckets::iterator TvteXLSWorksheet::bucketFrom(std::int32_t to
     return byTop_.lower_bound(top);
 }
 
+void TvteXLSWorksheet::appendToBucket(Bucket& bucket, std::uint32_t slot) {
+    nextInBucket_[slot] = kNoSlot;
+    (bucket.last == kNoSlot ? bucket.first : nextInBucket_[bucket.last]) = slot;
+    bucket.last = slot;
+}
+
 std::uint32_t TvteXLSWorksheet::createRange(std::int32_t left, std::int32_t top, std::int32_t right,
                                             std::int32_t bottom) {
     std::uint32_t slot;
@@ -127,6 +139,7 @@ std::uint32_t TvteXLSWorksheet::createRange(std::int32_t left, std::int32_t top,
     } else {
         slot = static_cast<std::uint32_t>(ranges_.size());
         ranges_.grow(1);
+        nextInBucket_.grow(1);
     }
     RangeData& range = data(slot);
     range.left = left;
@@ -194,7 +207,8 @@ void TvteXLSWorksheet::rangesCoveringRow(std::int32_t row, std::vector<TvteXLSRa
                       ? byTop_.begin()
                       : byTop_.lower_bound(static_cast<std::int32_t>(firstTop));
     for (; bucket != byTop_.end() && bucket->first <= row; ++bucket) {
-        for (const std::uint32_t slot : bucket->second) {
+        for (std::uint32_t slot = bucket->second.first; slot != kNoSlot;
+             slot = nextInBucket_[slot]) {
             if (data(slot).bottom >= row) {
                 out.push_back(TvteXLSRange(self, slot));
             }

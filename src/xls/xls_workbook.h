@@ -1,6 +1,7 @@
 #pragma once
 
 #include "xls/large_array.h"
+#include "xls/node_pool.h"
 #include "xls/xls_page_setup.h"
 #include "xls/xls_style.h"
 
@@ -127,7 +128,8 @@ public:
         // Handles carry a sheet they may change; the visitors of a const sheet only read.
         auto* self = const_cast<TvteXLSWorksheet*>(this);
         for (const auto& bucket : byTop_) {
-            for (const std::uint32_t slot : bucket.second) {
+            for (std::uint32_t slot = bucket.second.first; slot != kNoSlot;
+                 slot = nextInBucket_[slot]) {
                 visit(TvteXLSRange(self, slot));
             }
         }
@@ -160,8 +162,24 @@ private:
     std::uint32_t createRange(std::int32_t left, std::int32_t top, std::int32_t right,
                               std::int32_t bottom);
     void releaseSlot(std::uint32_t slot);
+    // The ordered range list, kept as one bucket per Top holding its ranges in insertion
+    // order. Walking the buckets in key order visits exactly the list ordered by Top with ties
+    // in insertion order; bisecting the list for the first Top at least a key is lower_bound
+    // on the buckets, and inserting after the last range of equal Top is appending to its
+    // bucket. So the ordered search sees the same ranges in the same order and gives the same
+    // results, while an insertion in the middle costs a map lookup instead of moving the
+    // list's tail (filling a sheet column by column stays linear). A bucket is a list linked
+    // through nextInBucket_, so a new row costs one node from the pool and nothing else.
+    static constexpr std::uint32_t kNoSlot = 0xFFFFFFFF;
+    struct Bucket {
+        std::uint32_t first = kNoSlot;
+        std::uint32_t last = kNoSlot;
+    };
+    using Buckets = std::map<std::int32_t, Bucket, std::less<std::int32_t>,
+                             PoolAllocator<std::pair<const std::int32_t, Bucket>>>;
     // The first bucket whose Top is at least top.
-    std::map<std::int32_t, std::vector<std::uint32_t>>::iterator bucketFrom(std::int32_t top);
+    Buckets::iterator bucketFrom(std::int32_t top);
+    void appendToBucket(Bucket& bucket, std::uint32_t slot);
     void recomputeMaxRangeHeight();
     void widenBounds(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
     // Stores text with every CR LF replaced by LF.
@@ -181,16 +199,10 @@ private:
 
     RangeData& data(std::uint32_t slot) { return ranges_[slot]; }
     const RangeData& data(std::uint32_t slot) const { return ranges_[slot]; }
-    LargeArray<RangeData> ranges_;          // by slot
-    std::vector<std::uint32_t> freeSlots_;  // slots of removed ranges, reused first
-    // The ordered range list, kept as one bucket per Top holding its ranges in insertion
-    // order. Walking the buckets in key order visits exactly the list ordered by Top with ties
-    // in insertion order; bisecting the list for the first Top at least a key is lower_bound
-    // on the buckets, and inserting after the last range of equal Top is appending to its
-    // bucket. So the ordered search sees the same ranges in the same order and gives the same
-    // results, while an insertion in the middle costs a map lookup instead of moving the
-    // list's tail (filling a sheet column by column stays linear).
-    using Buckets = std::map<std::int32_t, std::vector<std::uint32_t>>;
+    LargeArray<RangeData> ranges_;            // by slot
+    std::vector<std::uint32_t> freeSlots_;    // slots of removed ranges, reused first
+    LargeArray<std::uint32_t> nextInBucket_;  // by slot: the next range of equal Top
+    NodePool bucketNodes_;                    // before byTop_, which draws on it
     Buckets byTop_;
     Buckets::iterator lastBucket_;  // where the last range went; end() when none
     int rangeCount_ = 0;

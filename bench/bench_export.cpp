@@ -238,7 +238,7 @@ void BM_ReadRows(benchmark::State& state) {
                 const docs::FieldType type = kind.columns[int(c)].type;
                 filled += type == docs::FieldType::Number    ? qint64(rows.number(indexes[c]))
                           : type == docs::FieldType::Integer ? rows.integer(indexes[c])
-                                                             : rows.text(indexes[c]).size();
+                                                             : rows.utf8(indexes[c]).size();
             }
         }
         benchmark::DoNotOptimize(filled);

@@ -22,20 +22,20 @@ namespace {
 // zone: a measurement taken in the hour a clock change skips or repeats keeps its time, and a
 // large file is not slowed down by a zone lookup per record. Anything else gives an invalid
 // date.
-std::pair<QDate, QTime> wallClockDateTime(QStringView stored) {
+std::pair<QDate, QTime> wallClockDateTime(QByteArrayView stored) {
     static constexpr char kPattern[] = "dddd-dd-dd dd:dd:dd";
     if (stored.size() != 19)
         return {};
     for (int i = 0; i < 19; ++i) {
-        const char16_t unit = stored[i].unicode();
-        const bool digit = unit >= u'0' && unit <= u'9';
-        if (kPattern[i] == 'd' ? !digit : unit != char16_t(kPattern[i]))
+        const char unit = stored[i];
+        const bool digit = unit >= '0' && unit <= '9';
+        if (kPattern[i] == 'd' ? !digit : unit != kPattern[i])
             return {};
     }
     const auto number = [stored](int from, int length) {
         int value = 0;
         for (int i = from; i < from + length; ++i)
-            value = value * 10 + (stored[i].unicode() - u'0');
+            value = value * 10 + (stored[i] - '0');
         return value;
     };
     const QDate date(number(0, 4), number(5, 2), number(8, 2));
@@ -55,7 +55,7 @@ void setCell(xls::TvteXLSRange cell, FieldType type, const store::RowCursor& row
             cell.SetInteger(rows.integer(field));
             break;
         case FieldType::DateTime: {
-            const auto [date, time] = wallClockDateTime(rows.text(field));
+            const auto [date, time] = wallClockDateTime(rows.utf8(field));
             if (date.isValid())
                 cell.SetDateTime(date, time);
             break;
@@ -64,7 +64,7 @@ void setCell(xls::TvteXLSRange cell, FieldType type, const store::RowCursor& row
             cell.SetDouble(rows.number(field));
             break;
         case FieldType::Text:
-            cell.SetText(rows.text(field));
+            cell.SetUtf8Text(rows.utf8(field));
             break;
     }
 }

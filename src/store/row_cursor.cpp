@@ -103,10 +103,10 @@ int RowCursor::integer(int column) const {
     return sqlite3_column_int(statement_, column);
 }
 
-QStringView RowCursor::text(int column) const {
-    const auto* units = static_cast<const char16_t*>(sqlite3_column_text16(statement_, column));
-    const int bytes = sqlite3_column_bytes16(statement_, column);
-    return units ? QStringView(units, bytes / qsizetype(sizeof(char16_t))) : QStringView();
+QByteArrayView RowCursor::utf8(int column) const {
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+    return bytes ? QByteArrayView(bytes, sqlite3_column_bytes(statement_, column))
+                 : QByteArrayView();
 }
 
 }  // namespace vlr::store

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
-#include <QStringView>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -33,8 +33,9 @@ public:
     bool isNull(int column) const;
     double number(int column) const;
     int integer(int column) const;
-    // Valid until the next call of next().
-    QStringView text(int column) const;
+    // The field's text as SQLite holds it, in UTF-8, without a conversion or a copy; valid
+    // until the next call of next().
+    QByteArrayView utf8(int column) const;
 
 private:
     sqlite3_stmt* statement_ = nullptr;

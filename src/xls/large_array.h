@@ -45,6 +45,11 @@ public:
         size_ += count;
         return first;
     }
+    // Drops the values from size on; the room stays.
+    void truncate(std::size_t size) {
+        if (size < size_)
+            size_ = size;
+    }
     void append(const T* values, std::size_t count) {
         if (count > 0)
             std::memcpy(grow(count), values, count * sizeof(T));

@@ -124,7 +124,7 @@ void TvteXLSRange::SetValue(const QVariant& value) {
             SetText(value.toString());
             break;
         case QMetaType::QByteArray:
-            SetText(QString::fromUtf8(value.toByteArray()));
+            SetUtf8Text(value.toByteArray());
             break;
         default:
             SetText(value.toString());
@@ -148,6 +148,12 @@ void TvteXLSRange::SetText(QStringView text) {
     auto& range = sheet_->data(slot_);
     range.type = TvteXLSValueType::Text;
     range.text = sheet_->storeText(text);
+}
+
+void TvteXLSRange::SetUtf8Text(QByteArrayView utf8) {
+    auto& range = sheet_->data(slot_);
+    range.type = TvteXLSValueType::Text;
+    range.text = sheet_->storeUtf8Text(utf8);
 }
 
 void TvteXLSRange::SetDateTime(const QDate& date, const QTime& time) {

@@ -225,20 +225,31 @@ void TvteXLSWorksheet::rangesCoveringRow(std::int32_t row, std::vector<TvteXLSRa
 }
 
 TvteXLSWorksheet::TextSpan TvteXLSWorksheet::storeText(QStringView text) {
-    const auto offset = static_cast<std::uint32_t>(textPool_.size());
-    const auto append = [this](QStringView piece) {
-        textPool_.append(piece.utf16(), static_cast<size_t>(piece.size()));
-    };
-    qsizetype done = 0;
-    for (qsizetype cr = text.indexOf(u'\r'); cr >= 0 && cr + 1 < text.size();
-         cr = text.indexOf(u'\r', cr + 1)) {
-        if (text[cr + 1] == u'\n') {
-            append(text.mid(done, cr - done));
-            done = cr + 1;
-        }
+    const size_t offset = textPool_.size();
+    textPool_.append(text.utf16(), static_cast<size_t>(text.size()));
+    return keepStoredText(offset);
+}
+
+TvteXLSWorksheet::TextSpan TvteXLSWorksheet::storeUtf8Text(QByteArrayView utf8) {
+    const size_t offset = textPool_.size();
+    // A text never has more UTF-16 code units than UTF-8 bytes.
+    auto* out = reinterpret_cast<QChar*>(textPool_.grow(static_cast<size_t>(utf8.size())));
+    const QChar* end = utf8Decoder_.appendToBuffer(out, utf8);
+    textPool_.truncate(offset + static_cast<size_t>(end - out));
+    return keepStoredText(offset);
+}
+
+// The text just appended to the pool from offset on, with every CR LF replaced by LF in place.
+TvteXLSWorksheet::TextSpan TvteXLSWorksheet::keepStoredText(size_t offset) {
+    char16_t* const first = textPool_.data() + offset;
+    char16_t* const last = textPool_.data() + textPool_.size();
+    char16_t* kept = std::find(first, last, u'\r');
+    for (const char16_t* unit = kept; unit != last; ++unit) {
+        if (!(*unit == u'\r' && unit + 1 != last && unit[1] == u'\n'))
+            *kept++ = *unit;
     }
-    append(text.mid(done));
-    return TextSpan{offset, static_cast<std::uint32_t>(textPool_.size() - offset)};
+    textPool_.truncate(static_cast<size_t>(kept - textPool_.data()));
+    return TextSpan{static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(kept - first)};
 }
 
 QStringView TvteXLSWorksheet::storedText(TextSpan span) const {

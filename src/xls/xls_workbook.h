@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringDecoder>
 #include <QVariant>
 
 #include <cstdint>
@@ -64,6 +65,7 @@ public:
     void SetInteger(int value);
     void SetDouble(double value);
     void SetText(QStringView text);
+    void SetUtf8Text(QByteArrayView utf8);  // as SetValue with a QByteArray
     void SetDateTime(const QDate& date, const QTime& time);
     QVariant Value() const;
     TvteXLSValueType ValueType() const;
@@ -182,8 +184,10 @@ private:
     void appendToBucket(Bucket& bucket, std::uint32_t slot);
     void recomputeMaxRangeHeight();
     void widenBounds(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
-    // Stores text with every CR LF replaced by LF.
+    // Store text with every CR LF replaced by LF.
     TextSpan storeText(QStringView text);
+    TextSpan storeUtf8Text(QByteArrayView utf8);
+    TextSpan keepStoredText(std::size_t offset);
     QStringView storedText(TextSpan span) const;
 
     TvteXLSWorkbook* workbook_;
@@ -207,7 +211,8 @@ private:
     Buckets::iterator lastBucket_;  // where the last range went; end() when none
     int rangeCount_ = 0;
     std::map<std::int64_t, int> heightCounts_;  // ranges per height, to recompute the maximum
-    LargeArray<char16_t> textPool_;             // every text value, back to back
+    QStringDecoder utf8Decoder_{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
+    LargeArray<char16_t> textPool_;  // every text value, back to back
 };
 
 inline std::int32_t TvteXLSRange::Left() const {

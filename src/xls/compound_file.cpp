@@ -46,9 +46,10 @@ void put32(QByteArray& bytes, int offset, quint32 value) {
         bytes[offset + i] = char((value >> (8 * i)) & 0xFF);
 }
 
-// Where every part of the file goes. The sectors are laid out in this order: FAT, DIFAT,
-// directory, mini FAT, then the stream's data (or the mini stream holding it) last, so that
-// the stream's bytes can be written straight after everything else.
+// Where every part of the file goes. The sectors are laid out in this order: the stream's data
+// (or the mini stream holding it) first, then FAT, DIFAT, directory and mini FAT. Either way the
+// stream's bytes start right after the header, so they can be written as they are made and
+// the rest, which depends on their number, afterwards.
 struct Layout {
     bool inMiniStream = false;
     qint64 streamSize = 0;
@@ -58,11 +59,12 @@ struct Layout {
     qint64 fatSectors = 0;
     qint64 difatSectors = 0;
 
-    qint64 firstDifat() const { return fatSectors; }
-    qint64 directorySector() const { return fatSectors + difatSectors; }
+    static constexpr qint64 firstData() { return 0; }
+    qint64 firstFat() const { return dataSectors; }
+    qint64 firstDifat() const { return firstFat() + fatSectors; }
+    qint64 directorySector() const { return firstDifat() + difatSectors; }
     qint64 firstMiniFat() const { return directorySector() + 1; }
-    qint64 firstData() const { return firstMiniFat() + miniFatSectors; }
-    qint64 totalSectors() const { return firstData() + dataSectors; }
+    qint64 totalSectors() const { return firstMiniFat() + miniFatSectors; }
 };
 
 Layout planLayout(qint64 streamSize) {
@@ -119,14 +121,15 @@ QByteArray header(const Layout& layout) {
     put32(bytes, 0x44, layout.difatSectors > 0 ? quint32(layout.firstDifat()) : kEndOfChain);
     put32(bytes, 0x48, quint32(layout.difatSectors));
     for (int slot = 0; slot < kHeaderDifatSlots; ++slot)
-        put32(bytes, 0x4C + slot * 4, slot < layout.fatSectors ? quint32(slot) : kFreeSect);
+        put32(bytes, 0x4C + slot * 4,
+              slot < layout.fatSectors ? quint32(layout.firstFat() + slot) : kFreeSect);
     return bytes;
 }
 
 QByteArray fat(const Layout& layout) {
     QByteArray bytes(int(layout.fatSectors * kSectorSize), '\xFF');  // all FREESECT
     for (qint64 i = 0; i < layout.fatSectors; ++i)
-        put32(bytes, int(i * 4), kFatSect);
+        put32(bytes, int((layout.firstFat() + i) * 4), kFatSect);
     for (qint64 i = 0; i < layout.difatSectors; ++i)
         put32(bytes, int((layout.firstDifat() + i) * 4), kDifSect);
     putChain(bytes, layout.directorySector(), 1);
@@ -142,7 +145,7 @@ QByteArray difat(const Layout& layout) {
     for (qint64 s = 0; s < layout.difatSectors; ++s) {
         const int base = int(s * kSectorSize);
         for (int slot = 0; slot < kIdsPerDifatSector && fatSector < layout.fatSectors; ++slot)
-            put32(bytes, base + slot * 4, quint32(fatSector++));
+            put32(bytes, base + slot * 4, quint32(layout.firstFat() + fatSector++));
         const bool last = s + 1 == layout.difatSectors;
         put32(bytes, base + kIdsPerDifatSector * 4,
               last ? kEndOfChain : quint32(layout.firstDifat() + s + 1));
@@ -191,22 +194,26 @@ QByteArray miniFat(const Layout& layout) {
     return bytes;
 }
 
-// Everything before the stream's bytes, and the zeros that complete its last sector.
+// The sector before the stream's bytes, and everything after them: the zeros that complete
+// the last data sector, then FAT, DIFAT, directory and mini FAT.
 struct Frame {
-    QByteArray prefix;
-    QByteArray padding;
+    QByteArray header;
+    QByteArray tail;
 };
 
-Frame frame(const QString& streamName, qint64 streamSize) {
+void checkStreamName(const QString& streamName) {
     // A directory entry holds 31 characters and the terminator.
     if (streamName.isEmpty() || streamName.size() > 31)
         throw XlsError(QStringLiteral("CreateStream error %1").arg(EINVAL));
+}
+
+Frame frame(const QString& streamName, qint64 streamSize) {
+    checkStreamName(streamName);
     const Layout layout = planLayout(streamSize);
     Frame result;
-    result.prefix = header(layout) + fat(layout) + difat(layout) + directory(layout, streamName) +
-                    miniFat(layout);
-    const qint64 end = (1 + layout.totalSectors()) * kSectorSize;
-    result.padding = QByteArray(int(end - result.prefix.size() - streamSize), '\0');
+    result.header = header(layout);
+    result.tail = QByteArray(int(layout.dataSectors * kSectorSize - streamSize), '\0') +
+                  fat(layout) + difat(layout) + directory(layout, streamName) + miniFat(layout);
     return result;
 }
 
@@ -282,11 +289,12 @@ std::pair<int, QByteArray> createTemporary(const QFileInfo& target) {
 
 QByteArray buildCompoundFile(const QString& streamName, const QByteArray& stream) {
     const Frame parts = frame(streamName, stream.size());
-    return parts.prefix + stream + parts.padding;
+    return parts.header + stream + parts.tail;
 }
 
-void saveCompoundFile(const QString& path, const QString& streamName, const QByteArray& stream) {
-    const Frame parts = frame(streamName, stream.size());
+void saveCompoundFile(const QString& path, const QString& streamName,
+                      const std::function<void(StreamSink&)>& writeStream) {
+    checkStreamName(streamName);
     // Saving over a link replaces the file it points to and keeps the link, as writing in place
     // would.
     const QFileInfo given(path);
@@ -299,17 +307,34 @@ void saveCompoundFile(const QString& path, const QString& streamName, const QByt
         failCreate(EISDIR);
 
     const auto [fd, temporary] = createTemporary(target);
-    SequentialWriter file(fd);
-    const bool written = file.write(parts.prefix.constData(), parts.prefix.size()) &&
-                         file.write(stream.constData(), stream.size()) &&
-                         file.write(parts.padding.constData(), parts.padding.size()) &&
-                         ::fsync(fd) == 0;
-    const int writeError = errno;
-    const bool closed = ::close(fd) == 0;
-    const int closeError = errno;
-    if (!written || !closed) {
+    try {
+        SequentialWriter file(fd);
+        const auto write = [&file](const char* data, qsizetype size) {
+            if (!file.write(data, size))
+                failStream(errno);
+        };
+        // The header depends on the stream's length: its place is kept and it comes last.
+        write(QByteArray(kSectorSize, '\0').constData(), kSectorSize);
+        StreamSink sink(write);
+        writeStream(sink);
+        sink.passOnAll();
+        const Frame parts = frame(streamName, sink.position());
+        write(parts.tail.constData(), parts.tail.size());
+        const auto writeAt = [fd = fd](qint64 offset, const QByteArray& bytes) {
+            if (::pwrite(fd, bytes.constData(), size_t(bytes.size()), offset) != bytes.size())
+                failStream(errno == 0 ? EIO : errno);
+        };
+        writeAt(0, parts.header);
+        for (const StreamSink::LatePatch& patch : sink.latePatches())
+            writeAt(kSectorSize + patch.position, patch.bytes);
+        if (::fsync(fd) != 0)
+            failStream(errno);
+        if (::close(fd) != 0)
+            failStream(errno);
+    } catch (...) {
+        ::close(fd);  // a second close after a failed one only reports EBADF
         ::unlink(temporary.constData());
-        failStream(!written ? writeError : closeError);
+        throw;
     }
     // Only a completely written file takes the target's place, in one step.
     if (::rename(temporary.constData(), targetPath.constData()) != 0) {
@@ -317,6 +342,13 @@ void saveCompoundFile(const QString& path, const QString& streamName, const QByt
         ::unlink(temporary.constData());
         failCreate(renameError);
     }
+}
+
+void saveCompoundFile(const QString& path, const QString& streamName, const QByteArray& stream) {
+    saveCompoundFile(path, streamName, [&stream](StreamSink& sink) {
+        sink.buffer().append(stream);
+        sink.passOnIfFull();
+    });
 }
 
 }  // namespace vlr::xls

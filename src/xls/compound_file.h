@@ -1,7 +1,11 @@
 #pragma once
 
+#include "xls/stream_sink.h"
+
 #include <QByteArray>
 #include <QString>
+
+#include <functional>
 
 namespace vlr::xls {
 
@@ -15,6 +19,10 @@ QByteArray buildCompoundFile(const QString& streamName, const QByteArray& stream
 // pointing at the new file. Throws XlsError "StgCreateDocFile error %d" when the file cannot be
 // created or replaced, "CreateStream error %d" when the stream cannot be written (or its name
 // does not fit a directory entry), with the system's error code (errno) as the number.
+// The stream is produced by writeStream into the sink it is given, which passes it on to the
+// file piece by piece; an exception from writeStream leaves things as a failed write does.
+void saveCompoundFile(const QString& path, const QString& streamName,
+                      const std::function<void(StreamSink&)>& writeStream);
 void saveCompoundFile(const QString& path, const QString& streamName, const QByteArray& stream);
 
 }  // namespace vlr::xls

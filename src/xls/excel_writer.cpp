@@ -5,10 +5,10 @@
 namespace vlr::xls {
 
 void TvteExcelWriter::SaveToFile(const TvteXLSWorkbook& workbook, const QString& fileName) {
-    // The stream is complete before the file is touched, so a refused workbook leaves any
-    // existing file as it was.
-    const QByteArray stream = buildWorkbookStream(workbook);
-    saveCompoundFile(fileName, QStringLiteral("Workbook"), stream);
+    // The stream goes to a new file beside the target as it is made; a refused workbook or a
+    // failed write leaves any existing file as it was.
+    saveCompoundFile(fileName, QStringLiteral("Workbook"),
+                     [&workbook](StreamSink& sink) { writeWorkbookStream(workbook, sink); });
 }
 
 }  // namespace vlr::xls

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "xls/stream_sink.h"
 #include "xls/xls_workbook.h"
 
 #include <QByteArray>
@@ -23,7 +24,10 @@ public:
     void SaveToFile(const TvteXLSWorkbook& workbook, const QString& fileName) override;
 };
 
-// The bytes of the "Workbook" stream for a workbook; throws XlsError beyond the format's limits.
+// Writes the "Workbook" stream of a workbook into a sink; throws XlsError beyond the format's
+// limits, before anything is written.
+void writeWorkbookStream(const TvteXLSWorkbook& workbook, StreamSink& sink);
+// The same stream, held whole.
 QByteArray buildWorkbookStream(const TvteXLSWorkbook& workbook);
 
 }  // namespace vlr::xls

@@ -14,8 +14,8 @@ constexpr int kRecordLimit = 4 + biff::kMaxRecordData;  // header included
 constexpr int kStringsPerBucket = 8;
 }  // namespace
 
-SharedStringTable::SharedStringTable(QByteArray& stream)
-    : buffer_(stream), start_(stream.size()), recordStart_(stream.size()) {
+SharedStringTable::SharedStringTable(StreamSink& sink)
+    : sink_(sink), buffer_(sink.buffer()), start_(sink.position()), recordStart_(sink.position()) {
     appendU16(buffer_, biff::kSst);
     appendU16(buffer_, 0);
     appendU32(buffer_, 0);  // total count, filled at the end
@@ -32,14 +32,14 @@ void SharedStringTable::grow(int bytes) {
 }
 
 void SharedStringTable::closeRecord() {
-    const auto length = static_cast<std::uint16_t>(buffer_.size() - recordStart_ - 4);
+    const auto length = static_cast<std::uint16_t>(sink_.position() - recordStart_ - 4);
     const std::uint16_t le = qToLittleEndian(length);
-    std::memcpy(buffer_.data() + recordStart_ + 2, &le, 2);
+    sink_.patch(recordStart_ + 2, reinterpret_cast<const char*>(&le), sizeof le);
 }
 
 void SharedStringTable::startContinue(bool withOptionByte) {
     closeRecord();
-    recordStart_ = buffer_.size();
+    recordStart_ = sink_.position();
     appendU16(buffer_, biff::kContinue);
     appendU16(buffer_, 0);
     used_ = 4;
@@ -67,8 +67,8 @@ std::int32_t SharedStringTable::add(QStringView text) {
         startContinue(false);
     }
     if (index % kStringsPerBucket == 0) {
-        buckets_.push_back(
-            Bucket{static_cast<std::uint32_t>(buffer_.size()), static_cast<std::uint16_t>(used_)});
+        buckets_.push_back(Bucket{static_cast<std::uint32_t>(sink_.position()),
+                                  static_cast<std::uint16_t>(used_)});
     }
     appendU16(buffer_, static_cast<std::uint16_t>(unitCount));
     appendU8(buffer_, 1);
@@ -91,13 +91,14 @@ std::int32_t SharedStringTable::add(QStringView text) {
             startContinue(true);
         }
     }
+    sink_.passOnIfFull();
     return index;
 }
 
 void SharedStringTable::finish() {
     closeRecord();
-    putU32At(buffer_, start_ + 4, count_);
-    putU32At(buffer_, start_ + 8, count_);
+    sink_.patchU32(start_ + 4, count_);
+    sink_.patchU32(start_ + 8, count_);
 }
 
 QByteArray SharedStringTable::extSstData() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "xls/stream_sink.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -12,7 +14,7 @@ namespace vlr::xls {
 // stream, and the EXTSST buckets that point at every eighth string.
 class SharedStringTable {
 public:
-    explicit SharedStringTable(QByteArray& stream);
+    explicit SharedStringTable(StreamSink& sink);
 
     // Appends a non-empty text; returns its index. Equal texts are not merged.
     std::int32_t add(QStringView text);
@@ -33,9 +35,10 @@ private:
     void startContinue(bool withOptionByte);
     void closeRecord();
 
+    StreamSink& sink_;
     QByteArray& buffer_;
-    const qsizetype start_;
-    qsizetype recordStart_;
+    const std::int64_t start_;
+    std::int64_t recordStart_;
     int used_ = 0;  // bytes of the current record including its header
     std::uint32_t count_ = 0;
     std::vector<Bucket> buckets_;

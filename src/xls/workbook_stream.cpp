@@ -1,6 +1,5 @@
 #include "xls/biff_records.h"
 #include "xls/excel_writer.h"
-#include "xls/large_array.h"
 #include "xls/workbook_tables.h"
 #include "xls/worksheet_stream.h"
 
@@ -111,30 +110,27 @@ void writePalette(QByteArray& stream, const TvteXLSPalette& palette) {
 
 // Returns the stream position of each record's offset field, to be fixed once the sheet's
 // BOF position is known.
-std::vector<qsizetype> writeBoundSheets(QByteArray& stream, const TvteXLSWorkbook& workbook) {
-    std::vector<qsizetype> fixups;
+std::vector<std::int64_t> writeBoundSheets(StreamSink& sink, const TvteXLSWorkbook& workbook) {
+    std::vector<std::int64_t> fixups;
     for (int s = 0; s < workbook.SheetCount(); ++s) {
         const QString& name = workbook.Sheet(s).Name();
-        fixups.push_back(stream.size() + 4);
+        fixups.push_back(sink.position() + 4);
         QByteArray data;
         appendU32(data, 0);
         appendU16(data, 0);  // visible worksheet
         appendU8(data, static_cast<std::uint8_t>(name.size()));
         appendU8(data, 1);
         appendUtf16(data, name);
-        WriteRecord(stream, biff::kBoundSheet, data);
+        WriteRecord(sink.buffer(), biff::kBoundSheet, data);
     }
     return fixups;
 }
 
 }  // namespace
 
-QByteArray buildWorkbookStream(const TvteXLSWorkbook& workbook) {
+void writeWorkbookStream(const TvteXLSWorkbook& workbook, StreamSink& sink) {
     WorkbookTables tables(workbook);
-    QByteArray stream;
-    stream.reserve(tables.streamSizeEstimate());
-    adviseLargePages(stream.data(), size_t(stream.capacity()));
-    const qsizetype startPosition = 0;
+    QByteArray& stream = sink.buffer();
 
     writeBof(stream);
     WriteRecord16(stream, 0x00E1, 1252);            // INTERFACEHDR
@@ -178,20 +174,24 @@ QByteArray buildWorkbookStream(const TvteXLSWorkbook& workbook) {
     writeStyles(stream);
     writePalette(stream, tables.palette());
     WriteRecord16(stream, 0x0160, 0);  // USESELFS
-    const std::vector<qsizetype> fixups = writeBoundSheets(stream, workbook);
+    const std::vector<std::int64_t> fixups = writeBoundSheets(sink, workbook);
     QByteArray country;
     appendU16(country, 7);
     appendU16(country, 7);
     WriteRecord(stream, 0x008C, country);
-    tables.writeSharedStrings(stream, workbook);
+    tables.writeSharedStrings(sink, workbook);
     WriteRecord(stream, biff::kEof, QByteArray());
 
     for (int s = 0; s < workbook.SheetCount(); ++s) {
-        putU32At(stream, fixups[static_cast<size_t>(s)],
-                 static_cast<std::uint32_t>(stream.size() - startPosition));
-        writeWorksheetStream(stream, workbook.Sheet(s), s, tables, startPosition);
+        sink.patchU32(fixups[static_cast<size_t>(s)], static_cast<std::uint32_t>(sink.position()));
+        writeWorksheetStream(sink, workbook.Sheet(s), s, tables);
     }
-    return stream;
+}
+
+QByteArray buildWorkbookStream(const TvteXLSWorkbook& workbook) {
+    StreamSink sink;
+    writeWorkbookStream(workbook, sink);
+    return sink.buffer();
 }
 
 }  // namespace vlr::xls

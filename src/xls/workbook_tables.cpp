@@ -100,24 +100,13 @@ WorkbookTables::WorkbookTables(const TvteXLSWorkbook& workbook) {
 }
 
 void WorkbookTables::collect(const TvteXLSWorkbook& workbook, std::vector<StyleUse>& uses) {
-    constexpr qsizetype kGlobalsSize = 8192;
-    constexpr qsizetype kSheetSettingsSize = 512;
-    constexpr qsizetype kRowRecordSize = 20;
-    constexpr qsizetype kCellRecordSize = 18;     // the largest of NUMBER, LABELSST and BLANK
-    constexpr qsizetype kDateTimeTextBound = 24;  // characters; only a first guess of the size
     std::vector<bool> seen(xfByKey_.size(), false);
     QString scratch;
     sharedStringIndexes_.resize(static_cast<size_t>(workbook.SheetCount()));
-    qsizetype size = kGlobalsSize;
     for (int s = 0; s < workbook.SheetCount(); ++s) {
         const TvteXLSWorksheet& sheet = workbook.Sheet(s);
         checkSheetBounds(sheet);
         sharedStringIndexes_[static_cast<size_t>(s)].assign(sheet.SlotCount(), -1);
-        size += kSheetSettingsSize;
-        if (sheet.MinRow() != -1) {
-            const qsizetype rows = qsizetype{sheet.MaxRow()} - sheet.MinRow() + 1;
-            size += rows * (kRowRecordSize + 2) + (rows / 32 + 1) * 12;
-        }
         sheet.forEachRange([&](const TvteXLSRange& range) {
             checkRange(sheet, range);
             const bool multiCell = !range.coversOneCell();
@@ -126,32 +115,25 @@ void WorkbookTables::collect(const TvteXLSWorkbook& workbook, std::vector<StyleU
                 seen[key] = true;
                 uses.push_back(StyleUse{range.StyleIndex(), multiCell});
             }
-            const qsizetype rows = qsizetype{range.Bottom()} - range.Top() + 1;
-            const qsizetype columns = qsizetype{range.Right()} - range.Left() + 1;
-            size += multiCell ? kCellRecordSize + rows * (10 + 2 * columns) + 8 : kCellRecordSize;
             if (range.ValueType() == TvteXLSValueType::DateTime) {
                 // Never empty and far below any limit; its text is made once, for the SST.
-                size += 3 + 2 * kDateTimeTextBound + 8;
                 ++textCells_;
             } else if (range.CellKind() == TvteXLSCellKind::Text) {
                 const QStringView text = range.textView(scratch);
                 if (!text.isEmpty()) {
                     checkText(sheet, text);
-                    size += 3 + 2 * text.size() + 8;  // the string and its EXTSST share
                     ++textCells_;
                 }
             }
         });
     }
-    // Every record of the shared strings may be followed by a CONTINUE header.
-    streamSizeEstimate_ = size + (size / 8224 + 1) * 5;
 }
 
-void WorkbookTables::writeSharedStrings(QByteArray& stream, const TvteXLSWorkbook& workbook) {
+void WorkbookTables::writeSharedStrings(StreamSink& sink, const TvteXLSWorkbook& workbook) {
     if (textCells_ == 0) {
         return;
     }
-    SharedStringTable strings(stream);
+    SharedStringTable strings(sink);
     QString scratch;
     for (int s = 0; s < workbook.SheetCount(); ++s) {
         const TvteXLSWorksheet& sheet = workbook.Sheet(s);
@@ -167,7 +149,7 @@ void WorkbookTables::writeSharedStrings(QByteArray& stream, const TvteXLSWorkboo
         });
     }
     strings.finish();
-    WriteRecord(stream, biff::kExtSst, strings.extSstData());
+    WriteRecord(sink.buffer(), biff::kExtSst, strings.extSstData());
 }
 
 std::uint16_t WorkbookTables::xfIndex(const TvteXLSRange& range) const {

@@ -33,12 +33,10 @@ public:
     const std::vector<NumberFormat>& formats() const { return formats_; }
     const std::vector<XfBytes>& cellXfs() const { return cellXfs_; }
     const TvteXLSPalette& palette() const { return palette_; }
-    // Room the whole stream needs, so it is allocated once.
-    qsizetype streamSizeEstimate() const { return streamSizeEstimate_; }
 
     // Appends SST and EXTSST when some cell has non-empty text, numbering the strings in
     // save order.
-    void writeSharedStrings(QByteArray& stream, const TvteXLSWorkbook& workbook);
+    void writeSharedStrings(StreamSink& sink, const TvteXLSWorkbook& workbook);
 
     std::uint16_t xfIndex(const TvteXLSRange& range) const;
     std::int32_t sharedStringIndex(int sheetIndex, const TvteXLSRange& range) const {
@@ -63,7 +61,6 @@ private:
     int appendedFormats_ = 0;
     std::vector<XfBytes> cellXfs_;
     TvteXLSPalette palette_;
-    qsizetype streamSizeEstimate_ = 0;
     qsizetype textCells_ = 0;             // cells with non-empty text
     std::vector<std::uint16_t> xfByKey_;  // keyOf(style, multiCell) -> XF index
     std::vector<std::vector<std::int32_t>> sharedStringIndexes_;  // per sheet, by range slot

@@ -96,17 +96,19 @@ QByteArray dimensionsData(const TvteXLSWorksheet& sheet) {
 
 // Writes the row blocks. A block's ROW records must precede its cells, and their number is
 // known when the block starts, so their place is kept free and filled row by row while the
-// cell records go straight behind them: no cell is copied twice.
+// cell records go straight behind them: no cell is copied twice. A finished block may be
+// passed on.
 class RowBlockWriter {
 public:
-    RowBlockWriter(QByteArray& stream, const TvteXLSWorksheet& sheet, int sheetIndex,
-                   const WorkbookTables& tables, qsizetype startPosition)
-        : stream_(stream),
+    RowBlockWriter(StreamSink& sink, const TvteXLSWorksheet& sheet, int sheetIndex,
+                   const WorkbookTables& tables)
+        : sink_(sink),
+          stream_(sink.buffer()),
           sheet_(sheet),
           sheetIndex_(sheetIndex),
-          tables_(tables),
-          startPosition_(startPosition) {}
+          tables_(tables) {}
 
+    // Returns the stream position of each block's DBCELL record.
     std::vector<std::uint32_t> write() {
         std::vector<std::uint32_t> dbCells;
         std::vector<TvteXLSRange> cover;
@@ -116,12 +118,13 @@ public:
             }
             sheet_.rangesCoveringRow(row, cover);
             writeRow(row, cover);
-            cellStarts_.push_back(stream_.size());
+            cellStarts_.push_back(sink_.position());
             for (const TvteXLSRange& range : cover) {
                 appendCells(row, range);
             }
             if (static_cast<int>(cellStarts_.size()) == blockRows_) {
                 dbCells.push_back(closeBlock());
+                sink_.passOnIfFull();
             }
         }
         return dbCells;
@@ -129,18 +132,17 @@ public:
 
 private:
     void startBlock(int rows) {
-        blockStart_ = stream_.size();
+        blockStart_ = sink_.position();
         blockRows_ = rows;
         cellStarts_.clear();
-        stream_.resize(blockStart_ + kRowRecordSize * rows);
+        stream_.resize(stream_.size() + kRowRecordSize * rows);
     }
 
     void writeRow(std::int32_t row, const std::vector<TvteXLSRange>& cover) {
         const auto first = cover.empty() ? 0 : static_cast<std::uint16_t>(cover.front().Left());
         const auto end = cover.empty() ? 0 : static_cast<std::uint16_t>(cover.back().Right() + 1);
-        const qsizetype at =
-            blockStart_ + kRowRecordSize * static_cast<qsizetype>(cellStarts_.size());
-        ByteCursor(stream_.data() + at)
+        char record[kRowRecordSize];
+        ByteCursor(record)
             .u16(biff::kRow)
             .u16(16)
             .u16(static_cast<std::uint16_t>(row))
@@ -151,6 +153,8 @@ private:
             .u16(0)
             .u16(0)   // options
             .u16(0);  // XF index
+        sink_.patch(blockStart_ + kRowRecordSize * static_cast<std::int64_t>(cellStarts_.size()),
+                    record, kRowRecordSize);
     }
 
     void appendCells(std::int32_t row, const TvteXLSRange& range) {
@@ -192,29 +196,29 @@ private:
         }
     }
 
-    // Returns the DBCELL's position relative to the start position.
+    // Returns the DBCELL's stream position.
     std::uint32_t closeBlock() {
-        const qsizetype dbCellPosition = stream_.size();
+        const std::int64_t dbCellPosition = sink_.position();
         QByteArray data;
         appendU32(data, static_cast<std::uint32_t>(dbCellPosition - blockStart_));
         // Offsets start at the block's second ROW record (the end of its only one); a row
         // without cells is measured at the place its cells would start.
-        qsizetype previous = blockStart_ + kRowRecordSize;
-        for (const qsizetype position : cellStarts_) {
+        std::int64_t previous = blockStart_ + kRowRecordSize;
+        for (const std::int64_t position : cellStarts_) {
             appendU16(data, static_cast<std::uint16_t>(position - previous));
             previous = position;
         }
         WriteRecord(stream_, biff::kDbCell, data);
-        return static_cast<std::uint32_t>(dbCellPosition - startPosition_);
+        return static_cast<std::uint32_t>(dbCellPosition);
     }
 
+    StreamSink& sink_;
     QByteArray& stream_;
     const TvteXLSWorksheet& sheet_;
     const int sheetIndex_;
     const WorkbookTables& tables_;
-    const qsizetype startPosition_;
-    std::vector<qsizetype> cellStarts_;  // stream position of each row's first cell record
-    qsizetype blockStart_ = 0;
+    std::vector<std::int64_t> cellStarts_;  // stream position of each row's first cell record
+    std::int64_t blockStart_ = 0;
     int blockRows_ = 0;
 };
 
@@ -249,8 +253,9 @@ void writeMergedCells(QByteArray& stream, const TvteXLSWorksheet& sheet) {
 
 }  // namespace
 
-void writeWorksheetStream(QByteArray& stream, const TvteXLSWorksheet& sheet, int sheetIndex,
-                          const WorkbookTables& tables, qsizetype startPosition) {
+void writeWorksheetStream(StreamSink& sink, const TvteXLSWorksheet& sheet, int sheetIndex,
+                          const WorkbookTables& tables) {
+    QByteArray& stream = sink.buffer();
     const TvteXLSPageSetup& setup = sheet.PageSetup();
     const int blocks = blockCount(sheet);
 
@@ -262,7 +267,7 @@ void writeWorksheetStream(QByteArray& stream, const TvteXLSWorksheet& sheet, int
     bof.append(8, '\0');
     WriteRecord(stream, biff::kBof, bof);
 
-    const qsizetype indexPosition = stream.size();
+    const std::int64_t indexPosition = sink.position();
     WriteRecord(stream, biff::kIndex, indexData(sheet, {}, blocks));
 
     const Record16 calculation[] = {
@@ -301,10 +306,10 @@ void writeWorksheetStream(QByteArray& stream, const TvteXLSWorksheet& sheet, int
     WriteRecord(stream, 0x0200, dimensionsData(sheet));
 
     if (hasCells(sheet)) {
-        RowBlockWriter rows(stream, sheet, sheetIndex, tables, startPosition);
+        RowBlockWriter rows(sink, sheet, sheetIndex, tables);
         const std::vector<std::uint32_t> dbCells = rows.write();
         const QByteArray index = indexData(sheet, dbCells, blocks);
-        std::copy(index.begin(), index.end(), stream.begin() + indexPosition + 4);
+        sink.patch(indexPosition + 4, index.constData(), index.size());
     }
 
     QByteArray window;

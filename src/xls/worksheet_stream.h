@@ -1,5 +1,6 @@
 #pragma once
 
+#include "xls/stream_sink.h"
 #include "xls/workbook_tables.h"
 #include "xls/xls_workbook.h"
 
@@ -7,9 +8,8 @@
 
 namespace vlr::xls {
 
-// Appends the substream of one worksheet (BOF to EOF) to the workbook stream. DBCELL
-// positions are stored relative to startPosition, the stream position of the globals' BOF.
-void writeWorksheetStream(QByteArray& stream, const TvteXLSWorksheet& sheet, int sheetIndex,
-                          const WorkbookTables& tables, qsizetype startPosition);
+// Appends the substream of one worksheet (BOF to EOF) to the workbook stream.
+void writeWorksheetStream(StreamSink& sink, const TvteXLSWorksheet& sheet, int sheetIndex,
+                          const WorkbookTables& tables);
 
 }  // namespace vlr::xls

@@ -235,6 +235,33 @@ TEST(CompoundFile, IndependentReaderAgreesAcrossTheBoundaries) {
     }
 }
 
+// A stream written piece by piece, with its first bytes changed after they went to the file,
+// must arrive as if it had been written whole.
+TEST(CompoundFile, AStreamPassedOnInPiecesArrivesWithItsLateChanges) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("pieces.xls"));
+    QByteArray expected = pattern(9 * 1024 * 1024 + 3);
+    expected.replace(0, 4, "HEAD");
+    expected.replace(5 * 1024 * 1024, 4, "MIDL");
+    saveCompoundFile(path, QStringLiteral("Workbook"), [&](StreamSink& sink) {
+        const QByteArray stream = pattern(int(expected.size()));
+        for (qsizetype at = 0; at < stream.size(); at += 100000) {
+            sink.buffer().append(stream.mid(at, 100000));
+            sink.passOnIfFull();
+        }
+        sink.patch(0, "HEAD", 4);
+        sink.patch(5 * 1024 * 1024, "MIDL", 4);
+    });
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    CompoundReader reader(file.readAll());
+    const QByteArray back = reader.stream(QStringLiteral("Workbook"));
+    EXPECT_TRUE(reader.error.isEmpty()) << reader.error.toStdString();
+    EXPECT_TRUE(back == expected) << "stream bytes differ";
+    EXPECT_EQ(olefileView(path, QStringLiteral("Workbook")), expectedView(expected));
+}
+
 TEST(CompoundFile, RefusesNamesADirectoryEntryCannotHold) {
     EXPECT_THROW(buildCompoundFile(QString(), "x"), XlsError);
     EXPECT_THROW(buildCompoundFile(QString(32, QLatin1Char('a')), "x"), XlsError);
@@ -332,6 +359,26 @@ TEST_F(SafeSave, UnwritableFolderOrReadOnlyFileKeepsTheOldFile) {
               QStringLiteral("StgCreateDocFile error %1").arg(EACCES));
     QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(read(target), QByteArray("old"));
+    EXPECT_EQ(folderEntries(dir_.path()), QStringList{QStringLiteral("kept.xls")});
+}
+
+// A workbook refused after part of its stream went to the file changes nothing either.
+TEST_F(SafeSave, AStreamAbandonedHalfWayKeepsTheOldFile) {
+    const QString target = path(QStringLiteral("kept.xls"));
+    QFile old(target);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old contents");
+    old.close();
+
+    const QString error = errorOf([&] {
+        saveCompoundFile(target, "Workbook", [](StreamSink& sink) {
+            sink.buffer().append(pattern(6 * 1024 * 1024));
+            sink.passOnIfFull();
+            throw XlsError(QStringLiteral("refused"));
+        });
+    });
+    EXPECT_EQ(error, QStringLiteral("refused"));
+    EXPECT_EQ(read(target), QByteArray("old contents"));
     EXPECT_EQ(folderEntries(dir_.path()), QStringList{QStringLiteral("kept.xls")});
 }
 

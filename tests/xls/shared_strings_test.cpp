@@ -1,4 +1,6 @@
 #include "xls/shared_strings.h"
+
+#include "piecewise_stream.h"
 #include "xls/biff_records.h"
 #include "xls/biff_walker.h"
 
@@ -60,14 +62,21 @@ struct Table {
 
 Table buildTable(const std::vector<QString>& strings, const QByteArray& prefix = {}) {
     Table table;
-    table.stream = prefix;
-    SharedStringTable sst(table.stream);
-    for (const QString& text : strings) {
-        sst.add(text);
-    }
-    sst.finish();
-    table.extSst = sst.extSstData();
+    const auto write = [&](StreamSink& sink) {
+        SharedStringTable sst(sink);
+        for (const QString& text : strings) {
+            sst.add(text);
+        }
+        sst.finish();
+        table.extSst = sst.extSstData();
+    };
+    StreamSink whole;
+    whole.buffer() = prefix;
+    write(whole);
+    table.stream = whole.buffer();
     table.records = test::walkRecords(table.stream.mid(prefix.size()));
+    // Record lengths and counts are filled in after their bytes may have gone to the file.
+    EXPECT_EQ(test::streamPassedOnInPieces(write, prefix), table.stream);
     return table;
 }
 

@@ -1,3 +1,4 @@
+#include "piecewise_stream.h"
 #include "xls/biff_walker.h"
 #include "xls/excel_writer.h"
 
@@ -255,6 +256,29 @@ TEST(WorksheetStream, TheLastRowAndColumnOfTheFormatAreWritten) {
               hex("E0 FF 00 00 00 00 01 00 00 00 00 01 00 00"));
     EXPECT_EQ(test::withId(records, kRow).back().data.left(6), hex("FF FF FF 00 00 01"));
     EXPECT_EQ(test::withId(records, kDbCell).size(), 1u);
+}
+
+}  // namespace
+}  // namespace vlr::xls
+
+namespace vlr::xls {
+namespace {
+
+// Positions fixed after the fact (BOUNDSHEET offsets, SST counts and record lengths, INDEX
+// entries) must reach bytes that were already passed on to the file.
+TEST(WorksheetStream, AStreamPassedOnInPiecesIsTheWholeStream) {
+    TvteXLSWorkbook workbook;
+    TvteXLSWorksheet& first = workbook.AddSheet();
+    for (int row = 0; row < 300; ++row) {
+        first.GetRange(0, row, 0, row).SetValue(row);
+        first.GetRange(1, row, 1, row).SetValue(QStringLiteral("Образец %1").arg(row));
+        first.GetRange(2, row, 3, row).SetValue(QString(row % 7 == 0 ? 3000 : 5, QChar(0x0416)));
+    }
+    fill(workbook.AddSheet(), 70, 4);
+    const QByteArray whole = buildWorkbookStream(workbook);
+    const auto write = [&workbook](StreamSink& sink) { writeWorkbookStream(workbook, sink); };
+    EXPECT_TRUE(test::streamPassedOnInPieces(write) == whole);
+    EXPECT_TRUE(test::streamPassedOnInPieces(write, {}, 8192) == whole);
 }
 
 }  // namespace

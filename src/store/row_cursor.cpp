@@ -23,8 +23,15 @@ sqlite3* sqliteHandle(const Database& database) {
     return result;
 }
 
+// Null as QSqlQuery binds it: a null variant, and also a null text (which a QVariant holding
+// one does not report as null).
+bool boundAsNull(const QVariant& value) {
+    return value.isNull() ||
+           (value.typeId() == QMetaType::QString && value.toString().isNull());
+}
+
 int bindValue(sqlite3_stmt* statement, int index, const QVariant& value) {
-    if (value.isNull())
+    if (boundAsNull(value))
         return sqlite3_bind_null(statement, index);
     switch (value.typeId()) {
         case QMetaType::Bool:
@@ -83,11 +90,16 @@ int RowCursor::columnIndex(const QString& name) const {
 }
 
 bool RowCursor::next() {
+    // Stepping a finished statement would start it over.
+    if (finished_)
+        return false;
     const int stepped = sqlite3_step(statement_);
     if (stepped == SQLITE_ROW)
         return true;
-    if (stepped == SQLITE_DONE)
+    if (stepped == SQLITE_DONE) {
+        finished_ = true;
         return false;
+    }
     throw StoreError(QString::fromUtf8(sqlite3_errmsg(connection_)));
 }
 

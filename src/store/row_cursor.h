@@ -40,6 +40,7 @@ public:
 private:
     sqlite3_stmt* statement_ = nullptr;
     sqlite3* connection_ = nullptr;
+    bool finished_ = false;
 };
 
 }  // namespace vlr::store

@@ -44,11 +44,6 @@ void appendHex(QByteArray& out, const char* hex) {
     out.append(QByteArray::fromHex(hex));
 }
 
-void putU32At(QByteArray& out, qsizetype position, std::uint32_t value) {
-    const std::uint32_t le = qToLittleEndian(value);
-    std::memcpy(out.data() + position, &le, 4);
-}
-
 void WriteRecord(QByteArray& stream, std::uint16_t id, const char* data, qsizetype length) {
     qsizetype done = 0;
     do {

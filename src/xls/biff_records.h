@@ -44,8 +44,6 @@ void appendUtf16(QByteArray& out, const QString& text);
 void appendUnicodeString16(QByteArray& out, const QString& text);
 void appendHex(QByteArray& out, const char* hex);  // "00 F5 FF ..." as bytes
 
-void putU32At(QByteArray& out, qsizetype position, std::uint32_t value);
-
 // Fills bytes in order with little-endian values; for the many small records of the cells,
 // where appending value by value would dominate.
 class ByteCursor {

@@ -286,6 +286,13 @@ class SafeSave : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
     QString path(const QString& name) const { return dir_.filePath(name); }
+    // A file already at the place a save goes to.
+    QString existingFile(const QString& name, const QByteArray& contents) const {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+        return file.fileName();
+    }
     static QByteArray read(const QString& path) {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -295,11 +302,7 @@ protected:
 };
 
 TEST_F(SafeSave, ReplacesAnExistingFileAndLeavesNothingElse) {
-    const QString target = path(QStringLiteral("export.xls"));
-    QFile old(target);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write(QByteArray(100000, 'o'));
-    old.close();
+    const QString target = existingFile(QStringLiteral("export.xls"), QByteArray(100000, 'o'));
 
     const QByteArray stream = pattern(5000);
     saveCompoundFile(target, QStringLiteral("Workbook"), stream);
@@ -309,11 +312,7 @@ TEST_F(SafeSave, ReplacesAnExistingFileAndLeavesNothingElse) {
 
 TEST_F(SafeSave, SavingOverALinkReplacesTheFileItPointsTo) {
     ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("real")));
-    const QString real = path(QStringLiteral("real/book.xls"));
-    QFile old(real);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old");
-    old.close();
+    const QString real = existingFile(QStringLiteral("real/book.xls"), "old");
     const QString link = path(QStringLiteral("link.xls"));
     ASSERT_TRUE(QFile::link(real, link));
 
@@ -344,11 +343,7 @@ TEST_F(SafeSave, MissingOrImpossibleFolderIsACreateErrorWithTheSystemCode) {
 TEST_F(SafeSave, UnwritableFolderOrReadOnlyFileKeepsTheOldFile) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not bind the superuser";
-    const QString target = path(QStringLiteral("kept.xls"));
-    QFile old(target);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old");
-    old.close();
+    const QString target = existingFile(QStringLiteral("kept.xls"), "old");
 
     QFile::setPermissions(target, QFile::ReadOwner);
     EXPECT_EQ(errorOf([&] { saveCompoundFile(target, "Workbook", "new"); }),
@@ -364,11 +359,7 @@ TEST_F(SafeSave, UnwritableFolderOrReadOnlyFileKeepsTheOldFile) {
 
 // A workbook refused after part of its stream went to the file changes nothing either.
 TEST_F(SafeSave, AStreamAbandonedHalfWayKeepsTheOldFile) {
-    const QString target = path(QStringLiteral("kept.xls"));
-    QFile old(target);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old contents");
-    old.close();
+    const QString target = existingFile(QStringLiteral("kept.xls"), "old contents");
 
     const QString error = errorOf([&] {
         saveCompoundFile(target, "Workbook", [](StreamSink& sink) {
@@ -385,11 +376,7 @@ TEST_F(SafeSave, AStreamAbandonedHalfWayKeepsTheOldFile) {
 // A write that fails half-way (here: the process may not write files this large) must keep
 // the file being replaced and leave no partial file behind.
 TEST_F(SafeSave, FailedWriteKeepsTheOldFileAndRemovesTheTemporary) {
-    const QString target = path(QStringLiteral("kept.xls"));
-    QFile old(target);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old contents");
-    old.close();
+    const QString target = existingFile(QStringLiteral("kept.xls"), "old contents");
 
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);

@@ -12,7 +12,8 @@ namespace vlr::xls {
 // pass-on function is given, the front of the buffer is handed to it in pieces whenever the
 // writer calls passOnIfFull(), so a stream of tens of megabytes never has to be held whole.
 // Positions are those of the whole stream. Bytes written earlier are changed with patch(),
-// which also reaches bytes already passed on: those changes are kept for applyLatePatches().
+// which also reaches bytes already passed on: those changes are kept in latePatches() for the
+// receiver to apply.
 class StreamSink {
 public:
     using PassOn = std::function<void(const char* data, qsizetype size)>;

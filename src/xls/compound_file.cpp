@@ -307,6 +307,7 @@ void saveCompoundFile(const QString& path, const QString& streamName,
         failCreate(EISDIR);
 
     const auto [fd, temporary] = createTemporary(target);
+    bool open = true;
     try {
         SequentialWriter file(fd);
         const auto write = [&file](const char* data, qsizetype size) {
@@ -329,10 +330,12 @@ void saveCompoundFile(const QString& path, const QString& streamName,
             writeAt(kSectorSize + patch.position, patch.bytes);
         if (::fsync(fd) != 0)
             failStream(errno);
+        open = false;  // even a failed close releases the descriptor
         if (::close(fd) != 0)
             failStream(errno);
     } catch (...) {
-        ::close(fd);  // a second close after a failed one only reports EBADF
+        if (open)
+            ::close(fd);
         ::unlink(temporary.constData());
         throw;
     }

@@ -307,7 +307,7 @@ void saveCompoundFile(const QString& path, const QString& streamName,
         failCreate(EISDIR);
 
     const auto [fd, temporary] = createTemporary(target);
-    bool open = true;
+    bool descriptorOpen = true;
     try {
         SequentialWriter file(fd);
         const auto write = [&file](const char* data, qsizetype size) {
@@ -330,11 +330,11 @@ void saveCompoundFile(const QString& path, const QString& streamName,
             writeAt(kSectorSize + patch.position, patch.bytes);
         if (::fsync(fd) != 0)
             failStream(errno);
-        open = false;  // even a failed close releases the descriptor
+        descriptorOpen = false;  // even a failed close releases it
         if (::close(fd) != 0)
             failStream(errno);
     } catch (...) {
-        if (open)
+        if (descriptorOpen)
             ::close(fd);
         ::unlink(temporary.constData());
         throw;

@@ -7,6 +7,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include "support/other_connection.h"
+
 #include <gtest/gtest.h>
 
 #include "support/qt_printers.h"
@@ -157,18 +159,15 @@ TEST_F(AppSessionTest, AFailedCompactionIsReportedAndThePortsAreStillWrittenBack
     ASSERT_FALSE(session.start(work_.path()).has_value());
     session.settings().SelectedCom = QStringLiteral("COM 2");
     // Another program is in the middle of writing to the database at close.
-    const QString name = QStringLiteral("busy-writer");
     CloseReport report;
     {
-        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        other.setDatabaseName(databaseFile());
-        ASSERT_TRUE(other.open());
-        QSqlQuery query(other);
+        const vlr::test::OtherConnection other(databaseFile());
+        ASSERT_TRUE(other.isOpen());
+        QSqlQuery query = other.query();
         ASSERT_TRUE(query.exec(QStringLiteral("BEGIN IMMEDIATE")));
         report = session.close();
         query.exec(QStringLiteral("ROLLBACK"));
     }
-    QSqlDatabase::removeDatabase(name);
     EXPECT_FALSE(report.compaction.succeeded);
     EXPECT_FALSE(report.compaction.message.isEmpty());
     EXPECT_TRUE(report.settingsWritten);

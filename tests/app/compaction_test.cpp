@@ -11,6 +11,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include "support/other_connection.h"
+
 #include <gtest/gtest.h>
 
 #include "support/file_size_limit.h"
@@ -76,12 +78,10 @@ protected:
     // itself gets the same commit.
     QString crashedCopyIn(const QString& folder) const {
         const QString copy = QDir(folder).filePath(store::Database::fileName());
-        const QString name = QStringLiteral("crashing-writer");
         {
-            QSqlDatabase writer = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            writer.setDatabaseName(path());
-            QSqlQuery query(writer);
-            if (!writer.open() ||
+            const vlr::test::OtherConnection writer(path());
+            QSqlQuery query = writer.query();
+            if (!writer.isOpen() ||
                 !query.exec(QStringLiteral(
                     "INSERT INTO Catalog (FileName, FileSaved) VALUES ('поздний', 1)")) ||
                 !QDir().mkpath(folder) || !QFile::copy(path(), copy) ||
@@ -89,7 +89,6 @@ protected:
                 ADD_FAILURE() << "cannot copy the database of a writer: "
                               << query.lastError().text().toStdString();
         }
-        QSqlDatabase::removeDatabase(name);
         return copy;
     }
 
@@ -156,12 +155,10 @@ TEST_F(CompactionTest, AFailureBeforeTheReplaceLeavesTheOriginalAndNoTemporaryFi
 
 TEST_F(CompactionTest, ADatabaseAnotherConnectionIsWritingIsNotCompacted) {
     const QString before = contents();
-    const QString name = QStringLiteral("other-writer");
     {
-        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        other.setDatabaseName(path());
-        ASSERT_TRUE(other.open());
-        QSqlQuery query(other);
+        const vlr::test::OtherConnection other(path());
+        ASSERT_TRUE(other.isOpen());
+        QSqlQuery query = other.query();
         ASSERT_TRUE(query.exec(QStringLiteral("BEGIN IMMEDIATE")));
         ASSERT_TRUE(query.exec(
             QStringLiteral("INSERT INTO Catalog (FileName, FileSaved) VALUES ('поздний', 1)")));
@@ -173,7 +170,6 @@ TEST_F(CompactionTest, ADatabaseAnotherConnectionIsWritingIsNotCompacted) {
         // The other connection's work lands in the file that keeps the name.
         ASSERT_TRUE(query.exec(QStringLiteral("COMMIT")));
     }
-    QSqlDatabase::removeDatabase(name);
     EXPECT_EQ(files(), QStringList{store::Database::fileName()});
     EXPECT_EQ(contents(), before.section(QLatin1Char('|'), 0, 3) +
                               QStringLiteral("|Балки,Таблица1,поздний|") +
@@ -246,13 +242,11 @@ TEST_F(CompactionTest, WithADestinationTheCopyGoesThereAndTheSourceStays) {
 
 TEST_F(CompactionTest, ADatabaseAnotherConnectionHasOpenIsNotCompacted) {
     const QString before = contents();
-    const QString name = QStringLiteral("other-reader");
     {
         // Open and idle between its statements, as another running copy of the program.
-        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        other.setDatabaseName(path());
-        ASSERT_TRUE(other.open());
-        QSqlQuery query(other);
+        const vlr::test::OtherConnection other(path());
+        ASSERT_TRUE(other.isOpen());
+        QSqlQuery query = other.query();
         ASSERT_TRUE(query.exec(QStringLiteral("SELECT count(*) FROM Data")));
         ASSERT_TRUE(query.next());
         query.finish();
@@ -267,7 +261,6 @@ TEST_F(CompactionTest, ADatabaseAnotherConnectionHasOpenIsNotCompacted) {
         ASSERT_TRUE(query.next());
         EXPECT_EQ(query.value(0).toInt(), 1500);
     }
-    QSqlDatabase::removeDatabase(name);
     EXPECT_EQ(files(), QStringList{store::Database::fileName()});
     EXPECT_EQ(contents(), before);
 }

@@ -8,6 +8,8 @@
 #include <QSqlDatabase>
 #include <QTemporaryDir>
 
+#include "support/other_connection.h"
+
 #include <gtest/gtest.h>
 
 namespace vlr::test {
@@ -47,19 +49,9 @@ protected:
 
     // A value from the tool's database.
     QVariant queryValue(const QString& sql) {
-        const QString name = QStringLiteral("vlr-read-test");
-        QVariant value;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(folder_.filePath(store::Database::fileName()));
-            if (db.open()) {
-                QSqlQuery query(db);
-                if (query.exec(sql) && query.next())
-                    value = query.value(0);
-            }
-        }
-        QSqlDatabase::removeDatabase(name);
-        return value;
+        const vlr::test::OtherConnection db(folder_.filePath(store::Database::fileName()));
+        QSqlQuery query = db.query();
+        return db.isOpen() && query.exec(sql) && query.next() ? query.value(0) : QVariant();
     }
 
     QTemporaryDir folder_;

@@ -8,6 +8,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include "support/other_connection.h"
+
 #include <gtest/gtest.h>
 
 #include "support/file_size_limit.h"
@@ -28,16 +30,11 @@ protected:
 
     // Runs statements on a connection of its own to path(), as another program would.
     void alter(const QStringList& statements) {
-        const QString name = QStringLiteral("other-program");
-        {
-            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            other.setDatabaseName(path());
-            ASSERT_TRUE(other.open());
-            QSqlQuery query(other);
-            for (const QString& statement : statements)
-                ASSERT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();
-        }
-        QSqlDatabase::removeDatabase(name);
+        const vlr::test::OtherConnection other(path());
+        ASSERT_TRUE(other.isOpen());
+        QSqlQuery query = other.query();
+        for (const QString& statement : statements)
+            ASSERT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();
     }
 
     void expectOpenFails(const char* why) {
@@ -141,12 +138,10 @@ TEST_F(DatabaseOpenTest, ADatabaseThatCannotBeWrittenIsRefusedAndKeepsItsData) {
 
 TEST_F(DatabaseOpenTest, ADatabaseHeldInAWriteTransactionByAnotherProgramIsRefused) {
     { Database().open(path()); }
-    const QString name = QStringLiteral("writer");
     {
-        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        other.setDatabaseName(path());
-        ASSERT_TRUE(other.open());
-        QSqlQuery query(other);
+        const vlr::test::OtherConnection other(path());
+        ASSERT_TRUE(other.isOpen());
+        QSqlQuery query = other.query();
         ASSERT_TRUE(query.exec(QStringLiteral("BEGIN IMMEDIATE")));
         ASSERT_TRUE(query.exec(QStringLiteral("INSERT INTO Catalog (FileName) VALUES ('x')")));
 
@@ -161,7 +156,6 @@ TEST_F(DatabaseOpenTest, ADatabaseHeldInAWriteTransactionByAnotherProgramIsRefus
         // Once the other program is done the file is usable again.
         EXPECT_NO_THROW(db.open(path()));
     }
-    QSqlDatabase::removeDatabase(name);
 }
 
 }  // namespace

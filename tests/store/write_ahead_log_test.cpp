@@ -7,6 +7,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include "support/other_connection.h"
+
 #include <gtest/gtest.h>
 
 #include "other_process.h"
@@ -60,15 +62,13 @@ void execIn(test::OtherProcess& child, const QString& connectionName, const QStr
 TEST_F(WriteAheadLogTest, EveryOpenCommitsThroughTheLogWithANormalSync) {
     // A file switched back to the plain journal (as a compaction leaves it) gets the log again.
     {
-        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "plain");
-        other.setDatabaseName(path());
-        ASSERT_TRUE(other.open());
-        QSqlQuery query(other);
+        const vlr::test::OtherConnection other(path());
+        ASSERT_TRUE(other.isOpen());
+        QSqlQuery query = other.query();
         ASSERT_TRUE(query.exec(QStringLiteral("PRAGMA journal_mode=DELETE")));
         ASSERT_TRUE(query.next());
         ASSERT_EQ(query.value(0).toString(), QStringLiteral("delete"));
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("plain"));
 
     Database db;
     db.open(path());

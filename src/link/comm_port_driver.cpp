@@ -2,6 +2,8 @@
 
 #include <QElapsedTimer>
 
+#include <poll.h>
+
 #include <algorithm>
 #include <array>
 
@@ -15,6 +17,14 @@ constexpr int kMinPollingDelay = 5;
 // Line speed of each TBaudRate after brCustom, in declaration order.
 constexpr std::array<int, 15> kBaudRates{110,   300,   600,   1200,  2400,   4800,   9600,  14400,
                                          19200, 38400, 56000, 57600, 115200, 128000, 256000};
+
+// Whether the device behind an open descriptor has hung up or failed.
+bool deviceGone(qintptr descriptor) {
+    pollfd watched{static_cast<int>(descriptor), POLLIN, 0};
+    if (::poll(&watched, 1, 0) < 0)
+        return true;
+    return (watched.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
 
 QSerialPort::DataBits toQt(TDataBits bits) {
     static constexpr std::array<QSerialPort::DataBits, 4> table{
@@ -287,6 +297,12 @@ void TCommPortDriver::onSerialError(QSerialPort::SerialPortError error) {
                             error == QSerialPort::ReadError || error == QSerialPort::WriteError;
     if (!portFailed || configuring_)
         return;
+    // The event loop may hear of bytes that a write's wait has already read; the read then
+    // finds nothing and Qt reports a read error although the device is still there.
+    if (error == QSerialPort::ReadError && !deviceGone(serial_.handle())) {
+        serial_.clearError();
+        return;
+    }
     // The device went away (an adapter pulled out: a hang-up reads as end of file or as an I/O
     // error) or can no longer be read. Qt is still inside its read or write when it reports
     // this, so the close runs afterwards.

@@ -224,6 +224,27 @@ TEST_F(ExchangeControllerTest, Kind5ReadsBothArchivesInOrder) {
     EXPECT_EQ(rows(), (QStringList{"0:1:9"}));
 }
 
+// The echo of the keep-alive sent right after identification may come after the read has
+// begun: alone, or in one chunk with the first record. It is not part of the record.
+TEST_F(ExchangeControllerTest, AKeepAliveEchoAfterTheReadBeganIsNotPartOfTheRecord) {
+    connectKind5({2, 0});
+    ASSERT_TRUE(exchange_->A_ReadArcExecute());
+    port_.receive("Z");
+    port_.receive(encodeShortFrame(pressRecord(1)));
+    port_.receive(encodeShortFrame(pressRecord(2)));
+    EXPECT_EQ(rows(), (QStringList{"0:1:1", "0:2:2"}));
+    EXPECT_EQ(exchange_->state(), State::Connected);
+}
+
+TEST_F(ExchangeControllerTest, AKeepAliveEchoInFrontOfTheFirstRecordIsNotPartOfIt) {
+    connectKind5({2, 0});
+    ASSERT_TRUE(exchange_->A_ReadArcExecute());
+    port_.receive("Z" + encodeShortFrame(pressRecord(1)));
+    port_.receive(encodeShortFrame(pressRecord(2)));
+    EXPECT_EQ(rows(), (QStringList{"0:1:1", "0:2:2"}));
+    EXPECT_EQ(exchange_->state(), State::Connected);
+}
+
 TEST_F(ExchangeControllerTest, OneRecordArchiveIsAnsweredWithZNeverO) {
     connect(identification(1, 0, {1}));
     ASSERT_EQ(exchange_->DeviceListId(), 1);

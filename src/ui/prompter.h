@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace vlr::ui {
+
+enum class PromptIcon { None, Information, Question, Warning, Error };
+
+// The buttons a message box offers; the answer is one of them (Cancel or No when the user
+// closes the box some other way, whichever the box offers).
+enum class PromptButton { Ok, Cancel, Yes, No };
+
+struct PromptMessage {
+    QString text;
+    QString caption;
+    PromptIcon icon = PromptIcon::None;
+    QList<PromptButton> buttons{PromptButton::Ok};
+};
+
+// A save-file question: the empty string when the user cancelled.
+struct SaveFileRequest {
+    QString caption;
+    QString directory;
+    QString filter;         // "Книга Excel (*.xls)"
+    QString defaultSuffix;  // "xls": a name typed without extension gets it
+    bool confirmOverwrite = true;
+};
+
+// Every message box, question and file dialog of the windows goes through this, so that window
+// tests read the exact text, caption, icon and buttons and give the answer themselves.
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    virtual PromptButton ask(QWidget* parent, const PromptMessage& message) = 0;
+    virtual QString saveFileName(QWidget* parent, const SaveFileRequest& request) = 0;
+
+    // A box with only an OK button.
+    void tell(QWidget* parent, const QString& text, const QString& caption, PromptIcon icon) {
+        ask(parent, {text, caption, icon, {PromptButton::Ok}});
+    }
+    // The program's error box: caption "Ошибка", error icon, OK.
+    void error(QWidget* parent, const QString& text) {
+        tell(parent, text, QStringLiteral("Ошибка"), PromptIcon::Error);
+    }
+};
+
+// The real dialogs: QMessageBox and QFileDialog, modal on the parent.
+class WidgetPrompter : public Prompter {
+public:
+    PromptButton ask(QWidget* parent, const PromptMessage& message) override;
+    QString saveFileName(QWidget* parent, const SaveFileRequest& request) override;
+};
+
+}  // namespace vlr::ui

@@ -1,0 +1,131 @@
+// A document window's database work: opening and re-sorting a file of 65,535 records into the
+// grid's rows, and a drop of 10,000 received rows.
+#include "docs/document_kind.h"
+#include "docs/document_records.h"
+#include "qt_benchmark_main.h"
+#include "store/database.h"
+#include "store/statements.h"
+#include "store/store_error.h"
+
+#include <QElapsedTimer>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using vlr::docs::ColumnSort;
+
+constexpr int kFileRecords = 65535;
+constexpr int kDroppedRows = 10000;
+
+void run(QSqlQuery& query, const QString& text) {
+    if (!query.exec(text))
+        throw vlr::store::StoreError(text);
+}
+
+// One database with an asphalt file of kFileRecords records in the order an archive read gives
+// them, and kDroppedRows received asphalt rows.
+class Fixture {
+public:
+    static Fixture& get() {
+        static Fixture fixture;
+        return fixture;
+    }
+    const vlr::store::Database& db() const { return db_; }
+    int fileNameId() const { return 1; }
+    int emptyFileNameId() const { return 2; }
+    const QVector<int>& receivedIds() const { return receivedIds_; }
+
+private:
+    Fixture() {
+        db_.open(dir_.filePath(vlr::store::Database::fileName()));
+        QSqlQuery query(db_.connection());
+        run(query, QStringLiteral("INSERT INTO Catalog (FileName, DeviceListId, FileSaved) "
+                                  "VALUES ('Архив', 5, 1), ('Новый', 5, 0)"));
+        const QString rows = QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) ");
+        const QString values = QStringLiteral(
+            "SELECT %1 i, datetime('2013-01-01', '+' || i || ' minutes'), "
+            "i % 40, i % 12, i * 0.5, i * 0.01, i * 0.25, 'бетон ' || (i % 9), 'сжатие', "
+            "(i % 300) || ',5', '100х100х100', 'куб', '0,6', ");
+        run(query, rows.arg(kFileRecords) +
+                       QStringLiteral("INSERT INTO Data (FileNameId, N, [DateTime], F1, F2, F3, "
+                                      "F5, F10, T1, T7, T8, T2, T3, T9, Comment) ") +
+                       values.arg(QStringLiteral("1,")) + QStringLiteral("'запись ' || i FROM n"));
+        run(query, rows.arg(kDroppedRows) +
+                       QStringLiteral("INSERT INTO Data_Comm (N, [DateTime], F1, F2, F3, F5, F10, "
+                                      "T1, T7, T8, T2, T3, T9, DeviceListId, DeviceNArc) ") +
+                       values.arg(QString()) + QStringLiteral("5, 1 FROM n"));
+        run(query, QStringLiteral("SELECT DataId FROM Data_Comm ORDER BY DataId DESC"));
+        while (query.next())
+            receivedIds_.append(query.value(0).toInt());
+    }
+    QTemporaryDir dir_;
+    vlr::store::Database db_;
+    QVector<int> receivedIds_;
+};
+
+// The fields the asphalt grid holds: the record key and every column of the kind.
+QStringList gridFields() {
+    QStringList fields{QStringLiteral("DataId")};
+    for (const vlr::docs::ExportColumn& column : vlr::docs::vtrAsphaltKind().columns)
+        fields << column.field;
+    return fields;
+}
+
+void BM_OpenFile(benchmark::State& state) {
+    const Fixture& fixture = Fixture::get();
+    const QStringList fields = gridFields();
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        rows = vlr::docs::readDocumentRows(fixture.db(), vlr::store::ADOQuery_Search(),
+                                           fixture.fileNameId(), fields)
+                   .rows.size();
+    }
+    state.counters["records"] = static_cast<double>(rows);
+}
+
+// A Shift-sort on two columns, the second one downwards, then the rows re-read in that order.
+void BM_ResortFile(benchmark::State& state) {
+    const Fixture& fixture = Fixture::get();
+    const QStringList fields = gridFields();
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        const vlr::store::Statement search =
+            vlr::docs::sortedSearchStatement({{QStringLiteral("N"), ColumnSort::None},
+                                              {QStringLiteral("F1"), ColumnSort::Ascending},
+                                              {QStringLiteral("T1"), ColumnSort::Descending}});
+        rows = vlr::docs::readDocumentRows(fixture.db(), search, fixture.fileNameId(), fields)
+                   .rows.size();
+    }
+    state.counters["records"] = static_cast<double>(rows);
+}
+
+// Each iteration drops the received rows into the empty file and removes them again, untimed.
+void BM_Drop(benchmark::State& state) {
+    const Fixture& fixture = Fixture::get();
+    QSqlQuery clear(fixture.db().connection());
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        const vlr::docs::DropResult result = vlr::docs::copyReceivedRows(
+            fixture.db(), fixture.emptyFileNameId(), fixture.receivedIds());
+        state.SetIterationTime(timer.nsecsElapsed() / 1e9);
+        if (result.copied != kDroppedRows) {
+            state.SkipWithError("not every row was copied");
+            break;
+        }
+        run(clear, QStringLiteral("DELETE FROM Data WHERE FileNameId = %1")
+                       .arg(fixture.emptyFileNameId()));
+    }
+}
+
+BENCHMARK(BM_OpenFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ResortFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Drop)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+VLR_QT_BENCHMARK_MAIN()

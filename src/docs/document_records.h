@@ -1,0 +1,73 @@
+#pragma once
+
+#include "store/statement.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <QVector>
+
+#include <vector>
+
+namespace vlr::store {
+class Database;
+}
+
+namespace vlr::docs {
+
+// What a document window does to the records of its file, without the window.
+
+// Characters the note column Data.Comment holds.
+constexpr int kNoteLength = 100;
+
+// What one drop of received rows did.
+struct DropResult {
+    int copied = 0;   // records added to the file
+    int skipped = 0;  // received rows whose copy failed
+};
+
+// Copies received rows (Data_Comm.DataId) into a file with ADOQuery_CopyRec, one record per
+// id in the given order, so the same rows given twice are added twice. All copies of one call
+// form one transaction: a copy that fails skips its row, and when the transaction itself fails
+// nothing lands and StoreError is thrown.
+DropResult copyReceivedRows(const store::Database& database, int fileNameId,
+                            const QVector<int>& receivedIds);
+
+// Whether the note column can hold the text.
+bool noteFits(const QString& note);
+// The refusal of a note longer than the column holds.
+QString noteTooLongText(const QString& note);
+
+// Stores the note of one record with ADOQuery_Edit: an empty text stays an empty text, not
+// null. A note that does not fit, like any failure of the statement, throws StoreError and
+// leaves the old note; a note is never cut short.
+void editNote(const store::Database& database, int dataId, const QString& note);
+
+// Removes records from Data in one transaction: all of them, or none and StoreError.
+void deleteRecords(const store::Database& database, const QVector<int>& dataIds);
+
+// A grid column's title sort state, by the field the column shows.
+enum class ColumnSort { None, Ascending, Descending };
+struct ColumnSortState {
+    QString field;
+    ColumnSort sort = ColumnSort::None;
+};
+
+// The search statement ordered by the sorted columns, taken in column order (hidden columns in
+// their places), whatever order they were clicked in; "order by N, DateTime;" when none is.
+store::Statement sortedSearchStatement(const QVector<ColumnSortState>& columnsInOrder);
+
+// A file's records as its grid holds them: the asked fields of every row, in the order of the
+// search statement. Integers (DataId, FileNameId, N) as int, DateTime as a wall-clock
+// QDateTime, F1..F10 as double, B1..B10 as bool, texts as QString, null as a null QVariant.
+struct DocumentRows {
+    QStringList fields;
+    std::vector<QVariantList> rows;
+};
+
+// Reads the rows of a file with the search statement. Throws StoreError when they cannot be
+// read, or when a field is not a column of the row set.
+DocumentRows readDocumentRows(const store::Database& database, const store::Statement& search,
+                              int fileNameId, const QStringList& fields);
+
+}  // namespace vlr::docs

@@ -90,6 +90,10 @@ QString DataGrid::keyField() const {
     return model_->keyField();
 }
 
+void DataGrid::setExtraFields(const QStringList& fields) {
+    model_->setExtraFields(fields);
+}
+
 void DataGrid::setTitleLines(int lines) {
     titles_->setTitleLines(lines);
     updateGeometries();

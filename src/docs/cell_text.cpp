@@ -13,15 +13,39 @@ int decimalsOf(DisplayFormat format) {
     return format == DisplayFormat::OneDecimal ? 1 : 2;
 }
 
-// Rounded to the format's decimals; a value that rounds to zero loses its minus sign.
+// Rounded to the format's decimals half away from zero, from the shortest decimal form of the
+// value: 2.675 gives 2.68 as it reads, although its binary value lies just below. A value that
+// rounds to zero loses its minus sign.
 QString fixedText(double value, DisplayFormat format, QChar separator) {
-    QString text = QString::number(value, 'f', decimalsOf(format));
-    if (text.startsWith(QLatin1Char('-')) &&
-        text.count(QRegularExpression(QStringLiteral("[1-9]"))) == 0)
-        text.remove(0, 1);
-    if (separator != QLatin1Char('.'))
-        text.replace(QLatin1Char('.'), separator);
-    return text;
+    const int decimals = decimalsOf(format);
+    QString digits = QString::number(std::fabs(value), 'f', QLocale::FloatingPointShortest);
+    int point = digits.indexOf(QLatin1Char('.'));
+    if (point < 0) {
+        point = digits.size();
+        digits += QLatin1Char('.');
+    }
+    digits += QString(decimals, QLatin1Char('0'));
+    const bool roundUp =
+        digits.size() > point + 1 + decimals && digits.at(point + 1 + decimals) >= QLatin1Char('5');
+    digits.truncate(point + 1 + decimals);
+    for (int i = digits.size() - 1; roundUp && i >= -1; --i) {
+        if (i < 0) {
+            digits.prepend(QLatin1Char('1'));
+            break;
+        }
+        if (digits.at(i) == QLatin1Char('.'))
+            continue;
+        if (digits.at(i) != QLatin1Char('9')) {
+            digits[i] = QChar(digits.at(i).unicode() + 1);
+            break;
+        }
+        digits[i] = QLatin1Char('0');
+    }
+    const bool zero = !digits.contains(QRegularExpression(QStringLiteral("[1-9]")));
+    if (value < 0 && !zero)
+        digits.prepend(QLatin1Char('-'));
+    digits.replace(QLatin1Char('.'), separator);
+    return digits;
 }
 
 QLocale userLocale() {

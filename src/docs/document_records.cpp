@@ -222,6 +222,11 @@ void deleteRecords(const store::Database& database, const QVector<int>& dataIds)
     commit(database);
 }
 
+bool fileHasRecords(const store::Database& database, int fileNameId) {
+    store::Query search(database, store::ADOQuery_Search());
+    return search.set(QStringLiteral("PFileNameId"), fileNameId).open().next();
+}
+
 store::Statement sortedSearchStatement(const QVector<ColumnSortState>& columnsInOrder) {
     QVector<store::SortColumn> sorted;
     for (const ColumnSortState& column : columnsInOrder) {

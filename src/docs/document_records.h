@@ -46,6 +46,10 @@ void editNote(const store::Database& database, int dataId, const QString& note);
 // Removes records from Data in one transaction: all of them, or none and StoreError.
 void deleteRecords(const store::Database& database, const QVector<int>& dataIds);
 
+// Whether the file holds any record now, whoever added it. Throws StoreError when the records
+// cannot be read.
+bool fileHasRecords(const store::Database& database, int fileNameId);
+
 // A grid column's title sort state, by the field the column shows.
 enum class ColumnSort { None, Ascending, Descending };
 struct ColumnSortState {

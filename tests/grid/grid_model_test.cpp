@@ -123,6 +123,10 @@ TEST_F(GridModelTest, GridFitsVisibleColumnsToItsWidthAndStartsOnTheFirstRow) {
     EXPECT_NEAR(grid.columnWidth(3), width * 90 / 180, 1);
     EXPECT_GE(grid.rowHeight(0), 2 * grid.fontMetrics().lineSpacing());
     EXPECT_GE(grid.horizontalHeader()->height(), 2 * grid.fontMetrics().lineSpacing());
+    QFont larger = grid.font();
+    larger.setPixelSize(30);
+    grid.setFont(larger);  // rows keep their two lines of the new font
+    EXPECT_GE(grid.rowHeight(0), 60);
 
     grid.resize(300, 200);
     QApplication::processEvents();

@@ -1,85 +1,57 @@
 #include "ui/catalog_panel.h"
 
-#include <QAbstractTableModel>
+#include "grid/data_grid.h"
+
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLocale>
 #include <QPushButton>
-#include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vlr::ui {
+namespace {
 
-// The saved files as two read-only columns: the name and the creation time.
-class CatalogListModel : public QAbstractTableModel {
-public:
-    using QAbstractTableModel::QAbstractTableModel;
+const QStringList kFields{QStringLiteral("FileNameId"), QStringLiteral("FileName"),
+                          QStringLiteral("DeviceListId"), QStringLiteral("DataTime")};
 
-    void setEntries(const QVector<app::CatalogEntry>& entries) {
-        beginResetModel();
-        entries_ = entries;
-        endResetModel();
-    }
-    const QVector<app::CatalogEntry>& entries() const { return entries_; }
-
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : entries_.size();
-    }
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : 2;
-    }
-
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid())
-            return {};
-        const app::CatalogEntry& entry = entries_.at(index.row());
-        if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
-            if (index.column() == 0)
-                return entry.fileName;
-            const QLocale locale;
-            return locale.toString(entry.dataTime.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-                   locale.toString(entry.dataTime.time(), QLocale::LongFormat);
-        }
-        if (role == Qt::TextAlignmentRole)
-            return index.column() == 0 ? int(Qt::AlignLeft | Qt::AlignVCenter)
-                                       : int(Qt::AlignCenter);
+QString dateTimeText(const QVariant& value) {
+    const QDateTime dateTime = value.toDateTime();
+    if (!dateTime.isValid())
         return {};
-    }
+    const QLocale locale;
+    return locale.toString(dateTime.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+           locale.toString(dateTime.time(), QLocale::LongFormat);
+}
 
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-            return {};
-        return section == 0 ? QStringLiteral("Имя файла") : QStringLiteral("Дата/ Время");
-    }
+std::vector<grid::GridColumn> catalogColumns() {
+    grid::GridColumn name;
+    name.field = QStringLiteral("FileName");
+    name.title = QStringLiteral("Имя файла");
+    name.width = 97;
+    grid::GridColumn created;
+    created.field = QStringLiteral("DataTime");
+    created.title = QStringLiteral("Дата/ Время");
+    created.width = 96;
+    created.alignment = Qt::AlignCenter;
+    created.text = dateTimeText;
+    return {name, created};
+}
 
-private:
-    QVector<app::CatalogEntry> entries_;
-};
+}  // namespace
 
 CatalogPanel::CatalogPanel(QWidget* parent)
     : QWidget(parent),
-      model_(new CatalogListModel(this)),
-      grid_(new QTableView),
+      grid_(new grid::DataGrid),
       close_(new QPushButton(QStringLiteral("Закрыть"))) {
     setObjectName(QStringLiteral("Panel_Catalog"));
     grid_->setObjectName(QStringLiteral("DBGridPro_Catalog"));
-    grid_->setModel(model_);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    grid_->setWordWrap(true);
-    grid_->setStyleSheet(QStringLiteral("QTableView { gridline-color: silver; }"));
-    grid_->verticalHeader()->hide();
-    // Titles and rows are two lines high; the columns share the grid's width.
-    const int twoLines = 2 * grid_->fontMetrics().lineSpacing() + 6;
-    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid_->verticalHeader()->setDefaultSectionSize(twoLines);
-    QHeaderView* titles = grid_->horizontalHeader();
-    titles->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
-    titles->setFixedHeight(twoLines + 2);
-    titles->setSectionResizeMode(QHeaderView::Stretch);
-    titles->setSectionsMovable(false);
-    titles->setHighlightSections(false);
+    grid_->setAccessibleName(QStringLiteral("Каталог файлов"));
+    grid_->setColumns(catalogColumns());
+    grid_->setKeyField(QStringLiteral("FileNameId"));
+    grid_->setTitleLines(2);
+    grid_->setRowLines(2);
+    grid_->setTitleSort(grid::DataGrid::TitleSort::Single);
 
     close_->setObjectName(QStringLiteral("B_CloseCatalog"));
     close_->setFixedSize(75, 25);
@@ -92,26 +64,48 @@ CatalogPanel::CatalogPanel(QWidget* parent)
     layout->addWidget(grid_);
     layout->addLayout(buttonRow);
 
-    connect(grid_, &QTableView::clicked, this, &CatalogPanel::rowClicked);
-    connect(grid_, &QTableView::doubleClicked, this, &CatalogPanel::rowDoubleClicked);
+    connect(grid_, &grid::DataGrid::clicked, this, &CatalogPanel::rowClicked);
+    connect(grid_, &grid::DataGrid::rowDoubleClicked, this, &CatalogPanel::rowDoubleClicked);
+    connect(grid_, &grid::DataGrid::titleStateChanged, this, &CatalogPanel::showEntries);
     connect(close_, &QPushButton::clicked, this, &CatalogPanel::closeClicked);
 }
 
 void CatalogPanel::setEntries(const QVector<app::CatalogEntry>& entries) {
-    model_->setEntries(entries);
-    if (!entries.isEmpty())
-        grid_->setCurrentIndex(model_->index(0, 0));
+    entries_ = entries;
+    showEntries();
+}
+
+void CatalogPanel::showEntries() {
+    QVector<app::CatalogEntry> shown = entries_;
+    for (const auto& [column, state] : grid_->sortedColumns()) {
+        const bool byName = grid_->columns().at(column).field == QLatin1String("FileName");
+        const bool descending = state == grid::SortState::Descending;
+        const auto before = [byName](const app::CatalogEntry& a, const app::CatalogEntry& b) {
+            return byName ? a.fileName.localeAwareCompare(b.fileName) < 0 : a.dataTime < b.dataTime;
+        };
+        std::stable_sort(shown.begin(), shown.end(),
+                         [&](const app::CatalogEntry& a, const app::CatalogEntry& b) {
+                             return descending ? before(b, a) : before(a, b);
+                         });
+    }
+    std::vector<QVariantList> rows;
+    rows.reserve(shown.size());
+    for (const app::CatalogEntry& entry : shown)
+        rows.push_back({entry.fileNameId, entry.fileName, entry.deviceListId, entry.dataTime});
+    grid_->setRows(kFields, rows);
 }
 
 int CatalogPanel::rowCount() const {
-    return model_->rowCount();
+    return grid_->rowCount();
 }
 
 std::optional<app::CatalogEntry> CatalogPanel::currentEntry() const {
-    const QModelIndex current = grid_->currentIndex();
-    if (!current.isValid())
-        return std::nullopt;
-    return model_->entries().at(current.row());
+    const QVariant key = grid_->currentKey();
+    for (const app::CatalogEntry& entry : entries_) {
+        if (key.isValid() && entry.fileNameId == key.toInt())
+            return entry;
+    }
+    return std::nullopt;
 }
 
 }  // namespace vlr::ui

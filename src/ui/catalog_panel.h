@@ -7,11 +7,12 @@
 #include <optional>
 
 class QPushButton;
-class QTableView;
+
+namespace vlr::grid {
+class DataGrid;
+}
 
 namespace vlr::ui {
-
-class CatalogListModel;
 
 // The catalog panel: the list of saved files and the button "Закрыть". The open and delete
 // commands act on the current row only, whatever else is selected.
@@ -25,7 +26,7 @@ public:
     // The file of the current row; nothing when the list is empty.
     std::optional<app::CatalogEntry> currentEntry() const;
 
-    QTableView* DBGridPro_Catalog() const { return grid_; }
+    grid::DataGrid* DBGridPro_Catalog() const { return grid_; }
     QPushButton* B_CloseCatalog() const { return close_; }
 
 signals:
@@ -34,8 +35,11 @@ signals:
     void closeClicked();
 
 private:
-    CatalogListModel* model_;
-    QTableView* grid_;
+    // Shows the entries in the order of the sorted title, the catalog's own order otherwise.
+    void showEntries();
+
+    QVector<app::CatalogEntry> entries_;
+    grid::DataGrid* grid_;
     QPushButton* close_;
 };
 

@@ -15,7 +15,6 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QSplitter>
-#include <QTableView>
 
 namespace vlr::ui {
 namespace {
@@ -195,6 +194,9 @@ void TForm_Main::rebuildWindowMenu() {
 }
 
 bool TForm_Main::FormCreate(const QString& workingDirectory) {
+    // The whole desktop also where no window manager maximises windows.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
     if (const std::optional<app::DatabaseAccessFailure> failure =
             session_.start(workingDirectory)) {

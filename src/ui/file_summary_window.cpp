@@ -34,24 +34,22 @@ std::optional<int> FileSummaryWindow::countRecords() const {
 }
 
 bool FileSummaryWindow::OpenRows() {
-    recordCount_ = countRecords();
-    if (!recordCount_) {
+    const std::optional<int> records = countRecords();
+    if (!records) {
         host().prompter().error(this, QStringLiteral("Ошибка доступа к файлу!"));
         return false;
     }
-    showCount();
+    rowsOpen_ = true;
+    showCount(*records);
     return true;
 }
 
 void FileSummaryWindow::closeRows() {
-    recordCount_.reset();
+    rowsOpen_ = false;
 }
 
-void FileSummaryWindow::showCount() {
-    summary_->setText(
-        recordCount_
-            ? QStringLiteral("%1\n\nЗаписей в файле: %2").arg(kind().caption).arg(*recordCount_)
-            : QString());
+void FileSummaryWindow::showCount(int records) {
+    summary_->setText(QStringLiteral("%1\n\nЗаписей в файле: %2").arg(kind().caption).arg(records));
 }
 
 void FileSummaryWindow::tellNotYetAvailable(const QString& command) {

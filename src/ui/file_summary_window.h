@@ -21,17 +21,18 @@ public:
     void ExportDocument() override;
 
 protected:
-    bool rowsOpen() const override { return recordCount_.has_value(); }
-    bool hasRows() const override { return recordCount_.value_or(0) > 0; }
+    bool rowsOpen() const override { return rowsOpen_; }
+    // Counted anew: records may have been added since the window showed its count.
+    bool hasRows() const override { return countRecords().value_or(0) > 0; }
     void closeRows() override;
 
 private:
     std::optional<int> countRecords() const;
-    void showCount();
+    void showCount(int records);
     void tellNotYetAvailable(const QString& command);
 
     QLabel* summary_;
-    std::optional<int> recordCount_;
+    bool rowsOpen_ = false;
 };
 
 }  // namespace vlr::ui

@@ -20,8 +20,9 @@ QString dateTimeText(const QVariant& value) {
     if (!dateTime.isValid())
         return {};
     const QLocale locale;
+    // Seconds tell apart files made within one minute; no time zone, the times are local.
     return locale.toString(dateTime.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-           locale.toString(dateTime.time(), QLocale::LongFormat);
+           locale.toString(dateTime.time(), QStringLiteral("HH:mm:ss"));
 }
 
 std::vector<grid::GridColumn> catalogColumns() {

@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QSplitter>
+#include <QStyle>
 
 namespace vlr::ui {
 namespace {
@@ -291,6 +292,20 @@ void TForm_Main::tileHorizontally() {
     }
 }
 
+void TForm_Main::placeNewWindow(QMdiSubWindow* window) const {
+    // Each new window a title bar lower and further right than the one before, as cascaded
+    // windows lie, starting again at the corner after eight.
+    int shown = 0;
+    for (const QMdiSubWindow* other : mdi_->subWindowList()) {
+        if (other != window && other->isVisible())
+            ++shown;
+    }
+    const int step = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window) + 4;
+    const QSize area = mdi_->viewport()->size();
+    window->resize(qMin(696, qMax(area.width(), 320)), qMin(480, qMax(area.height(), 240)));
+    window->move(QPoint(step, step) * (shown % 8));
+}
+
 DocumentWindow* TForm_Main::activeDocument() const {
     QMdiSubWindow* current = mdi_->currentSubWindow();
     return current && current->isVisible() ? qobject_cast<DocumentWindow*>(current->widget())
@@ -352,7 +367,7 @@ DocumentWindow* TForm_Main::openDocument(const docs::DocumentKind& kind, int fil
     document->setFile(fileNameId, fileName);
     document->setWindowTitle(caption);
     QMdiSubWindow* window = mdi_->addSubWindow(document);
-    window->resize(696, 480);
+    placeNewWindow(window);
     window->show();
     if (!document->OpenRows()) {
         delete window;

@@ -88,6 +88,7 @@ private:
     void showCatalog(bool shown);
     void showCommView(bool shown);
     void tileHorizontally();
+    void placeNewWindow(QMdiSubWindow* window) const;
     void deleteCurrentFile();
     void showHelp();
     bool FormClose();

@@ -314,6 +314,18 @@ TEST_F(MainWindowTest, CommandStatesFollowTheActiveChildAndTheCatalog) {
     emit window().catalogPanel()->rowClicked();
     EXPECT_EQ(fileCommands(), QList<bool>(3, false));
 
+    // "Горизонтально" after "Каскадом": one above the other, each across the full width.
+    action("A_NewOSK")->trigger();
+    action("A_Cascade")->trigger();
+    action("A_Tile")->trigger();
+    const QList<QMdiSubWindow*> tiled = window().mdiArea()->subWindowList();
+    const QRect first = tiled.at(1)->geometry();
+    const QRect second = tiled.at(2)->geometry();
+    EXPECT_EQ(first.width(), window().mdiArea()->viewport()->width());
+    EXPECT_EQ(second.width(), first.width());
+    EXPECT_EQ(first.top(), 0);
+    EXPECT_EQ(second.top(), first.height());
+
     // The main window's close never asks the view.
     EXPECT_TRUE(closeWindow());
     EXPECT_TRUE(prompter_.messages.isEmpty());

@@ -103,6 +103,15 @@ void BM_StartupToShownMainWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_StartupToShownMainWindow)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// The probe alone, to tell its share of the start-up.
+void BM_ProbeSixteenPorts(benchmark::State& state) {
+    PseudoTerminals ports;
+    vlr::link::TCommPortDriver port(ports.table());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(vlr::link::probePresentPorts(port));
+}
+BENCHMARK(BM_ProbeSixteenPorts)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -29,7 +29,7 @@ HelpWindow::HelpWindow(const QString& manualPath, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser_);
-    resize(760, 640);
+    resize(820, 680);
 }
 
 void HelpWindow::showSection(const QString& anchor) {

@@ -35,10 +35,10 @@ int main(int argc, char** argv) {
         if (!mainWindow->FormCreate(QDir::currentPath()))
             return 1;
 
-        // The receive view and the port options dialog are created here, in this order:
-        // the view (it owns the serial port and starts the link) goes into the main window
-        // through installCommView(view, its menus); the options dialog then probes the ports
-        // through the view's port.
+        // The receive view and the port options dialog come here, in this order. The view
+        // owns the serial port and starts the link; it goes into the main window with
+        //     mainWindow->installCommView(view, view->menus());
+        // the options dialog then probes COM1..COM16 through the view's port.
 
         nameDialog = std::make_unique<vlr::ui::TForm_NewName>(mainWindow.get());
         mainWindow->setNamePrompt(*nameDialog);

@@ -1,7 +1,5 @@
 #include "ui/help_window.h"
 
-#include "ui/application_title.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QTextBrowser>
@@ -24,7 +22,8 @@ QString findManual(const QString& executableDir) {
 HelpWindow::HelpWindow(const QString& manualPath, QWidget* parent)
     : QWidget(parent, Qt::Window), browser_(new QTextBrowser), manualPath_(manualPath) {
     setObjectName(QStringLiteral("Form_Help"));
-    setWindowTitle(applicationTitle() + QStringLiteral(" — Справка"));
+    // The platform adds the application's title to the caption.
+    setWindowTitle(QStringLiteral("Справка"));
     browser_->setOpenExternalLinks(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

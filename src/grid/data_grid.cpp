@@ -291,12 +291,14 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    // The platform's select-all binding would also answer other chords: only Ctrl+A does.
-    if (event->matches(QKeySequence::SelectAll)) {
-        event->accept();
-        return;
-    }
     QTableView::keyPressEvent(event);
+}
+
+void DataGrid::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    // Row heights are counted in lines of the grid's font.
+    if (event->type() == QEvent::FontChange)
+        setRowLines(rowLines_);
 }
 
 void DataGrid::keyboardSearch(const QString&) {

@@ -48,11 +48,15 @@ protected:
         const auto twoDecimals = [](const QVariant& value) {
             return value.isNull() ? QString() : QString::number(value.toDouble(), 'f', 2);
         };
+        GridColumn material;  // set field by field, as a window may
+        material.field = QStringLiteral("t1");
+        material.title = QStringLiteral("Материал");
+        material.width = 90;
         return {{QStringLiteral("N"), QStringLiteral("№"), 30, Qt::AlignCenter},
                 {QStringLiteral("DataId"), QString(), 10, {}, {}, {}, true},
                 {QStringLiteral("F1"), QStringLiteral("d,\nмм"), 60,
                  Qt::AlignRight | Qt::AlignVCenter, Qt::AlignLeft, twoDecimals},
-                {QStringLiteral("t1"), QStringLiteral("Материал"), 90}};
+                material};
     }
 
     QString name_ = QUuid::createUuid().toString();
@@ -123,6 +127,10 @@ TEST_F(GridModelTest, GridFitsVisibleColumnsToItsWidthAndStartsOnTheFirstRow) {
     EXPECT_NEAR(grid.columnWidth(3), width * 90 / 180, 1);
     EXPECT_GE(grid.rowHeight(0), 2 * grid.fontMetrics().lineSpacing());
     EXPECT_GE(grid.horizontalHeader()->height(), 2 * grid.fontMetrics().lineSpacing());
+    QFont larger = grid.font();
+    larger.setPixelSize(30);
+    grid.setFont(larger);  // rows keep their two lines of the new font
+    EXPECT_GE(grid.rowHeight(0), 60);
 
     grid.resize(300, 200);
     QApplication::processEvents();

@@ -1,16 +1,93 @@
 #include "ui/document_window.h"
 
+#include "docs/cell_text.h"
+#include "docs/document_export.h"
+#include "docs/document_records.h"
+#include "grid/data_grid.h"
+#include "store/statements.h"
+#include "store/store_error.h"
 #include "ui/application_title.h"
 #include "ui/document_host.h"
+#include "ui/name_prompt.h"
 #include "ui/prompter.h"
+#include "xls/xls_error.h"
 
 #include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vlr::ui {
+namespace {
+
+const QString kKeyField = QStringLiteral("DataId");
+const QString kNoteField = QStringLiteral("Comment");
+
+grid::GridColumn gridColumn(const docs::GridColumn& column) {
+    const docs::DisplayFormat format = column.format;
+    return {column.field,
+            column.title,
+            column.width,
+            column.alignment,
+            column.titleAlignment,
+            [format](const QVariant& value) { return docs::gridText(value, format); },
+            column.hidden};
+}
+
+docs::ColumnSort columnSort(grid::SortState state) {
+    switch (state) {
+        case grid::SortState::Ascending:
+            return docs::ColumnSort::Ascending;
+        case grid::SortState::Descending:
+            return docs::ColumnSort::Descending;
+        case grid::SortState::None:
+            break;
+    }
+    return docs::ColumnSort::None;
+}
+
+QVector<int> integers(const QVariantList& values) {
+    QVector<int> result;
+    result.reserve(values.size());
+    for (const QVariant& value : values)
+        result.append(value.toInt());
+    return result;
+}
+
+}  // namespace
 
 DocumentWindow::DocumentWindow(DocumentHost& host, const docs::DocumentKind& kind, QWidget* parent)
-    : QWidget(parent), host_(host), kind_(kind) {
+    : QWidget(parent),
+      host_(host),
+      kind_(kind),
+      grid_(new grid::DataGrid(this)),
+      search_(store::ADOQuery_Search()) {
     resize(696, 480);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(grid_);
+
+    grid_->setObjectName(kind.grid.name);
+    std::vector<grid::GridColumn> columns;
+    fields_ = QStringList{kKeyField};
+    for (const docs::GridColumn& column : kind.grid.columns) {
+        columns.push_back(gridColumn(column));
+        if (!fields_.contains(column.field))
+            fields_ << column.field;
+    }
+    grid_->setColumns(std::move(columns));
+    grid_->setKeyField(kKeyField);
+    grid_->setTitleLines(kind.grid.titleLines);
+    grid_->setTitleSort(grid::DataGrid::TitleSort::Several);
+    grid_->setDropAcceptance([this](const QString& source) { return acceptsDrop(source); });
+
+    connect(grid_, &grid::DataGrid::titleStateChanged, this, &DocumentWindow::ApplySortOrder);
+    connect(grid_, &grid::DataGrid::rowsDropped, this,
+            [this](const QString&, const QVariantList& keys) { dropRows(keys); });
+    connect(grid_, &grid::DataGrid::rowDoubleClicked, this, &DocumentWindow::editCurrentNote);
+    connect(grid_, &grid::DataGrid::deleteRequested, this, &DocumentWindow::deleteRows);
 }
 
 void DocumentWindow::setFile(int fileNameId, const QString& fileName) {
@@ -18,13 +95,154 @@ void DocumentWindow::setFile(int fileNameId, const QString& fileName) {
     fileName_ = fileName;
 }
 
+bool DocumentWindow::readRows() {
+    try {
+        const docs::DocumentRows rows =
+            docs::readDocumentRows(host_.database(), search_, fileNameId_, fields_);
+        grid_->setRows(rows.fields, rows.rows);
+        rowsOpen_ = true;
+    } catch (const store::StoreError&) {
+        grid_->clearRows();
+        rowsOpen_ = false;
+    }
+    return rowsOpen_;
+}
+
+bool DocumentWindow::OpenRows() {
+    if (readRows())
+        return true;
+    host_.prompter().error(this, QStringLiteral("Ошибка доступа к файлу!"));
+    return false;
+}
+
+void DocumentWindow::ReloadRows() {
+    readRows();
+}
+
+void DocumentWindow::ApplySortOrder() {
+    QVector<docs::ColumnSortState> states;
+    for (int column = 0; column < static_cast<int>(grid_->columns().size()); ++column)
+        states.append({grid_->columns()[column].field, columnSort(grid_->sortState(column))});
+    search_ = docs::sortedSearchStatement(states);
+    ReloadRows();
+}
+
+void DocumentWindow::PrintDocument() {}
+
+void DocumentWindow::ExportDocument() {
+    if (!rowsOpen_)
+        return;
+    // The platform's dialog keeps its question before replacing a file.
+    const QString path = host_.prompter().saveFileName(
+        this,
+        {QString(), QString(), QStringLiteral("Книга Excel (*.xls)"), QStringLiteral("xls"), true});
+    if (path.isEmpty())
+        return;
+    try {
+        docs::exportDocument(host_.database(), fileNameId_, kind_, search_, path);
+    } catch (const store::StoreError&) {
+        host_.prompter().error(this, docs::exportFailedText());
+        return;
+    } catch (const xls::XlsError& failure) {
+        host_.prompter().error(this, failure.message());
+        return;
+    }
+    host_.prompter().tell(this, docs::exportSucceededText(path), QStringLiteral("Экспорт в Excel"),
+                          PromptIcon::Information);
+}
+
+bool DocumentWindow::acceptsDrop(const QString& source) const {
+    return rowsOpen_ && source == kind_.receiveGrid.name;
+}
+
+void DocumentWindow::dropRows(const QVariantList& receivedIds) {
+    try {
+        docs::copyReceivedRows(host_.database(), fileNameId_, integers(receivedIds));
+    } catch (const store::StoreError& failure) {
+        host_.prompter().error(
+            this, QStringLiteral("Не могу добавить записи в файл!\n%1").arg(failure.message()));
+    }
+    ReloadRows();
+    bringForward();
+}
+
+void DocumentWindow::bringForward() {
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (frame && frame->mdiArea()) {
+        frame->showNormal();
+        frame->mdiArea()->setActiveSubWindow(frame);
+    } else {
+        show();
+        raise();
+        activateWindow();
+    }
+}
+
+void DocumentWindow::editCurrentNote() {
+    if (!rowsOpen_ || grid_->rowCount() == 0)
+        return;
+    const int dataId = grid_->currentKey().toInt();
+    QString note = grid_->currentValue(kNoteField).toString();
+    for (;;) {
+        const std::optional<QString> answer =
+            host_.namePrompt().askName(this, QStringLiteral("Примечание"), note);
+        if (!answer)
+            return;
+        note = *answer;
+        if (docs::noteFits(note))
+            break;
+        // Cut short, the note would lose what the user wrote: ask again with the whole text.
+        host_.prompter().error(this, docs::noteTooLongText(note));
+    }
+    try {
+        docs::editNote(host_.database(), dataId, note);
+    } catch (const store::StoreError&) {
+        // The record keeps its old note, as the reload shows.
+    }
+    ReloadRows();
+    grid_->locateKey(dataId);
+}
+
+void DocumentWindow::deleteRows(const QVariantList& dataIds) {
+    if (dataIds.isEmpty())
+        return;
+    const QString question =
+        dataIds.size() == 1 ? QStringLiteral("Удалить запись?") : QStringLiteral("Удалить строки?");
+    if (host_.prompter().ask(this, {question,
+                                    applicationTitle(),
+                                    PromptIcon::Question,
+                                    {PromptButton::Ok, PromptButton::Cancel}}) != PromptButton::Ok)
+        return;
+    const int current = grid_->currentRow();
+    try {
+        docs::deleteRecords(host_.database(), integers(dataIds));
+    } catch (const store::StoreError& failure) {
+        host_.prompter().error(
+            this, QStringLiteral("Не могу удалить записи!\n%1").arg(failure.message()));
+    }
+    ReloadRows();
+    // The row after the deleted ones stays in view, as after a deletion in place.
+    if (grid_->rowCount() > 0)
+        grid_->setCurrentRow(std::min(std::max(current, 0), grid_->rowCount() - 1));
+}
+
+bool DocumentWindow::hasRecords() const {
+    // Counted anew: the grid shows the rows as of its last reload.
+    try {
+        return docs::fileHasRecords(host_.database(), fileNameId_);
+    } catch (const store::StoreError&) {
+        return grid_->rowCount() > 0;
+    }
+}
+
 app::CloseAction DocumentWindow::chooseCloseAction() {
     if (host_.IsFileSaved(fileNameId_))
         return app::CloseAction::Free;
-    // A window whose rows could not be read again shows nothing to save.
-    if (!rowsOpen())
+    // Rows that could not be read again show nothing to save: the action stays the one an
+    // MDI child's close arrives with.
+    if (!rowsOpen_)
         return app::CloseAction::Minimize;
-    if (!hasRows())
+    if (!hasRecords())
         return app::CloseAction::Free;
     const PromptButton answer =
         host_.prompter().ask(this, {QStringLiteral("Сохранить %1?").arg(fileName_),
@@ -51,11 +269,16 @@ void DocumentWindow::closeEvent(QCloseEvent* event) {
     } else {
         // Whatever the action, an MDI child that lets go is closed and freed: one left
         // minimised would still hold its file.
-        closeRows();
+        grid_->clearRows();
+        rowsOpen_ = false;
         host_.documentClosed();
         event->accept();
     }
     host_.setLastDocCloseAction(action);
+}
+
+DocumentWindow* createDocumentWindow(DocumentHost& host, const docs::DocumentKind& kind) {
+    return new DocumentWindow(host, kind);
 }
 
 QString documentCaption(const QString& fileName, const docs::DocumentKind& kind) {

@@ -2,18 +2,25 @@
 
 #include "app/settings.h"
 #include "docs/document_kind.h"
+#include "store/statement.h"
 
+#include <QVariantList>
 #include <QWidget>
+
+namespace vlr::grid {
+class DataGrid;
+}
 
 namespace vlr::ui {
 
 class DocumentHost;
 
-// A window showing the records of one file, as an MDI child of the main window. The main window
-// sets the file (FileNameId, FileName), then calls OpenRows; it dispatches "Печать" and
-// "Экспорт в Excel" to the active one, enables the file commands when one becomes active, and
-// asks each to close when the program ends. The close protocol lives here; a kind's window
-// supplies its row set.
+// The window of one file's records, an MDI child of the main window. The three kinds of file
+// share it: they differ only in their kind's table (caption, grid columns, the receive view's
+// grid they take rows from). The main window sets the file (FileNameId, FileName) and the
+// caption, then calls OpenRows; it dispatches "Печать" and "Экспорт в Excel" to the active one,
+// enables the file commands when one becomes active, and asks each to close when the program
+// ends. Every change to the records goes to the database at once; saving only names the file.
 class DocumentWindow : public QWidget {
     Q_OBJECT
 public:
@@ -27,18 +34,23 @@ public:
 
     // Opens the file's rows. On failure the window has told the user ("Ошибка доступа к
     // файлу!") and returns false; the creator then destroys it.
-    virtual bool OpenRows() = 0;
-    virtual void PrintDocument() = 0;
-    virtual void ExportDocument() = 0;
+    bool OpenRows();
+    // Reads the rows again, the first one current; a failure leaves the rows closed and the
+    // grid empty, without a message.
+    void ReloadRows();
+    // Orders the rows by the title sort states, in column order, and reads them again.
+    void ApplySortOrder();
+    // Printing is not wired to the report preview yet: it does nothing.
+    void PrintDocument();
+    // Writes the rows, in the grid's order, to an .xls workbook the user names.
+    void ExportDocument();
+
+    grid::DataGrid& grid() const { return *grid_; }
+    // The statement the rows are read with, ordered as the grid shows them.
+    const store::Statement& searchStatement() const { return search_; }
+    bool rowsOpen() const { return rowsOpen_; }
 
 protected:
-    // The row set as the close protocol sees it.
-    virtual bool rowsOpen() const = 0;
-    virtual bool hasRows() const = 0;
-    virtual void closeRows() = 0;
-
-    DocumentHost& host() const { return host_; }
-
     // A saved file, or an unsaved one without records, closes without a question; an unsaved
     // file with records asks "Сохранить NAME?" (Yes saves through the name dialog and stays
     // open when that does not happen, No closes, Cancel stays open). The chosen action goes to
@@ -46,12 +58,23 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    bool readRows();
+    bool acceptsDrop(const QString& source) const;
+    void dropRows(const QVariantList& receivedIds);
+    void editCurrentNote();
+    void deleteRows(const QVariantList& dataIds);
+    void bringForward();
+    bool hasRecords() const;
     app::CloseAction chooseCloseAction();
 
     DocumentHost& host_;
     const docs::DocumentKind& kind_;
+    grid::DataGrid* grid_;
+    QStringList fields_;  // read for the grid: the record key and the columns' fields
     int fileNameId_ = 0;
     QString fileName_;
+    store::Statement search_;
+    bool rowsOpen_ = false;
 };
 
 // The window of a kind, not yet showing a file.

@@ -1,6 +1,8 @@
 #include "store/database.h"
 
 #include "store/schema.h"
+#include "store/single_decimal.h"
+#include "store/sqlite_library.h"
 #include "store/store_error.h"
 
 #include <QAtomicInteger>
@@ -100,8 +102,11 @@ void Database::openConnection(const QString& path) {
         db.setDatabaseName(path);
         // Another process holding a write lock makes statements wait briefly, then fail.
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
-        if (db.open())
+        if (db.open()) {
+            if (driverSharesSqliteLibrary())
+                addSingleDecimalFunction(sqliteHandle(db));
             return;
+        }
         failure = db.lastError().text();
     }
     QSqlDatabase::removeDatabase(connectionName_);

@@ -83,6 +83,9 @@ void Database::open(const QString& path) {
     const bool fresh = !existed || QFileInfo(path).size() == 0;
     openConnection(path);
     try {
+        // ADOQuery_CopyRec uses the function exactly when it can be added.
+        if (driverSharesSqliteLibrary())
+            addSingleDecimalFunction(sqliteHandle(connection()));
         useWriteAheadLog();
         if (fresh)
             createSchema();
@@ -102,11 +105,8 @@ void Database::openConnection(const QString& path) {
         db.setDatabaseName(path);
         // Another process holding a write lock makes statements wait briefly, then fail.
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
-        if (db.open()) {
-            if (driverSharesSqliteLibrary())
-                addSingleDecimalFunction(sqliteHandle(db));
+        if (db.open())
             return;
-        }
         failure = db.lastError().text();
     }
     QSqlDatabase::removeDatabase(connectionName_);

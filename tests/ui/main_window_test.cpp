@@ -58,8 +58,8 @@ TEST_F(MainWindowTest, StartCleansUpAndACloseAsksEachDocumentFromLastToFirst) {
     ASSERT_EQ(captions(documents), (QStringList{QStringLiteral("Таблица1 - ВТР-К9 Асфальтобетон"),
                                                 QStringLiteral("Таблица2 - ОСК-К9")}));
     addRecords(documents[0]->FileNameId(), 2);
-    window().session().settings().AutoDetectCom = false;
-    window().session().settings().SelectedCom = QStringLiteral("COM 7");
+    window().session().settings().Ports.AutoDetectCom = false;
+    window().session().settings().Ports.SelectedCom = QStringLiteral("COM 7");
 
     // Cancel: the empty file's window, asked first, has gone; the other and everything stay.
     prompter_.answers = {PromptButton::Cancel};

@@ -2,6 +2,7 @@
 
 #include "report/cell_text_layout.h"
 
+#include <QGlyphRun>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPen>
@@ -9,15 +10,19 @@
 namespace vlr::report {
 namespace {
 
-void paintFrame(QPainter& painter, const QRectF& rect, int sides) {
+void addFrame(QVector<QLineF>& lines, const QRectF& rect, int sides) {
     if (sides & FrameLeft)
-        painter.drawLine(rect.topLeft(), rect.bottomLeft());
+        lines.push_back(QLineF(rect.topLeft(), rect.bottomLeft()));
     if (sides & FrameTop)
-        painter.drawLine(rect.topLeft(), rect.topRight());
+        lines.push_back(QLineF(rect.topLeft(), rect.topRight()));
     if (sides & FrameRight)
-        painter.drawLine(rect.topRight(), rect.bottomRight());
+        lines.push_back(QLineF(rect.topRight(), rect.bottomRight()));
     if (sides & FrameBottom)
-        painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+        lines.push_back(QLineF(rect.bottomLeft(), rect.bottomRight()));
+}
+
+bool sameFont(const CellFont& a, const CellFont& b) {
+    return a.family == b.family && a.pointSize == b.pointSize && a.bold == b.bold;
 }
 
 }  // namespace
@@ -29,25 +34,41 @@ void paintPage(const PreparedReport& report, int page, QPainter& painter) {
         return QRectF(units.x() * xScale, units.y() * yScale, units.width() * xScale,
                       units.height() * yScale);
     };
+    const QVector<PlacedText> texts = report.pageTexts(page);
     painter.save();
-    QPen framePen(Qt::black, xScale, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    // All frames of the page in one go: a page holds hundreds of cells, and every change of
+    // the painter's state costs the printer or the PDF more than the lines themselves.
+    QVector<QLineF> frames;
+    for (const PlacedText& placed : texts)
+        addFrame(frames, toDevice(placed.rect), placed.cell->frameSides);
     painter.setBrush(Qt::NoBrush);
-    for (const PlacedText& placed : report.pageTexts(page)) {
-        const TextCell& cell = *placed.cell;
-        const QRectF rect = toDevice(placed.rect);
-        if (cell.frameSides != 0) {
-            painter.setPen(framePen);
-            paintFrame(painter, rect, cell.frameSides);
-        }
-        const QVector<CellLine> lines = layoutCellText(cell, placed.text);
+    painter.setPen(QPen(Qt::black, xScale, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.drawLines(frames);
+
+    // The glyphs the layout found are painted as they are, without shaping the texts again.
+    painter.setPen(Qt::black);
+    const double pixelsPerPoint = painter.device()->logicalDpiY() / 72.0;
+    const CellFont* font = nullptr;
+    QGlyphRun run;
+    QVector<QPointF> positions;
+    for (const PlacedText& placed : texts) {
+        const QVector<CellLine> lines = layoutCellText(*placed.cell, placed.text);
         if (lines.isEmpty())
             continue;
-        painter.setFont(cellFont(cell.font));
-        painter.setPen(Qt::black);
+        if (font == nullptr || !sameFont(*font, placed.cell->font)) {
+            font = &placed.cell->font;
+            run.setRawFont(cellRawFont(*font, font->pointSize * pixelsPerPoint));
+        }
+        const QRectF rect = toDevice(placed.rect);
         for (const CellLine& line : lines) {
-            painter.drawText(QPointF(rect.x() + line.baseline.x() * xScale,
-                                     rect.y() + line.baseline.y() * yScale),
-                             line.text);
+            positions.resize(line.offsets.size());
+            for (int i = 0; i < line.offsets.size(); ++i)
+                positions[i] = QPointF(line.offsets[i] * xScale, 0);
+            run.setGlyphIndexes(line.glyphs);
+            run.setPositions(positions);
+            painter.drawGlyphRun(QPointF(rect.x() + line.baseline.x() * xScale,
+                                         rect.y() + line.baseline.y() * yScale),
+                                 run);
         }
     }
     painter.restore();

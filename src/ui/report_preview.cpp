@@ -278,12 +278,10 @@ void ReportPreview::applyFit() {
         setZoom(std::clamp(percent, kZoomSteps[0], 400.0), fit_);
 }
 
-void ReportPreview::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    applyFit();
-}
-
 bool ReportPreview::eventFilter(QObject* watched, QEvent* event) {
+    // A fitted zoom follows the room the pages have.
+    if (watched == area_->viewport() && event->type() == QEvent::Resize)
+        applyFit();
     if (watched == area_->viewport() && event->type() == QEvent::Wheel) {
         const auto* wheel = static_cast<QWheelEvent*>(event);
         if (wheel->modifiers() & Qt::ControlModifier) {

@@ -7,6 +7,10 @@
 #include <QPainter>
 #include <QPen>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <map>
 #include <utility>
@@ -67,6 +71,17 @@ private:
     std::map<int, Spans> vertical_;
 };
 
+// Qt's PDF engine, which also feeds the printers, builds every page in a fresh buffer and frees
+// it; glibc gives that memory back to the system after each page and faults it in again for
+// the next, which cost as much as all the rest of printing. Some slack kept at the top of the
+// heap ends that. Once per process.
+void keepHeapSlackForPages() {
+#ifdef __GLIBC__
+    static const bool kept = mallopt(M_TOP_PAD, 64 << 20) == 1;
+    Q_UNUSED(kept);
+#endif
+}
+
 bool sameFont(const CellFont& a, const CellFont& b) {
     return a.family == b.family && a.pointSize == b.pointSize && a.bold == b.bold;
 }
@@ -123,6 +138,7 @@ QPageLayout paperLayout(const PageSetup& page) {
 }
 
 bool printPages(const PreparedReport& report, QPagedPaintDevice& device, int first, int last) {
+    keepHeapSlackForPages();
     QPainter painter;
     if (!painter.begin(&device))
         return false;

@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vlr::docs {
@@ -41,7 +42,9 @@ QString fixedText(double value, DisplayFormat format, QChar separator) {
         }
         digits[i] = QLatin1Char('0');
     }
-    const bool zero = !digits.contains(QRegularExpression(QStringLiteral("[1-9]")));
+    const bool zero = std::all_of(digits.begin(), digits.end(), [](QChar c) {
+        return c == QLatin1Char('0') || c == QLatin1Char('.');
+    });
     if (value < 0 && !zero)
         digits.prepend(QLatin1Char('-'));
     digits.replace(QLatin1Char('.'), separator);
@@ -56,15 +59,26 @@ QLocale userLocale() {
 
 // The user's short date and long time formats; a two-digit year in the short format would lose
 // the century, so the year is always written with four. The time zone is not written: the
-// readings are wall-clock times.
+// readings are wall-clock times. The formats are worked out once per locale, as a report
+// writes thousands of date-times.
 QString userDateTimeText(const QDate& date, const QTime& time) {
+    struct Formats {
+        QString localeName;
+        QString date;
+        QString time;
+    };
+    static Formats formats;
     const QLocale locale;
-    static const QRegularExpression shortYear(QStringLiteral("(?<!y)yy(?!y)"));
-    static const QRegularExpression zone(QStringLiteral("\\s*t+"));
-    const QString dateFormat =
-        locale.dateFormat(QLocale::ShortFormat).replace(shortYear, QStringLiteral("yyyy"));
-    const QString timeFormat = locale.timeFormat(QLocale::LongFormat).remove(zone).trimmed();
-    return locale.toString(date, dateFormat) + QLatin1Char(' ') + locale.toString(time, timeFormat);
+    if (formats.localeName != locale.name() || formats.date.isEmpty()) {
+        static const QRegularExpression shortYear(QStringLiteral("(?<!y)yy(?!y)"));
+        static const QRegularExpression zone(QStringLiteral("\\s*t+"));
+        formats = Formats{
+            locale.name(),
+            locale.dateFormat(QLocale::ShortFormat).replace(shortYear, QStringLiteral("yyyy")),
+            locale.timeFormat(QLocale::LongFormat).remove(zone).trimmed()};
+    }
+    return locale.toString(date, formats.date) + QLatin1Char(' ') +
+           locale.toString(time, formats.time);
 }
 
 bool isNumber(const QVariant& value) {

@@ -1,51 +1,95 @@
 #include "report/cell_text_layout.h"
 
-#include <QFontMetricsF>
+#include <QFont>
 #include <QHash>
-#include <QImage>
 
 #include <memory>
+#include <vector>
 
 namespace vlr::report {
 namespace {
 
-// Text is measured as on a 1200 dpi device, where advances no longer depend on hinting.
-constexpr double kMeasureDpi = 1200;
-constexpr double kUnitsPerMeasurePixel = kUnitsPerInch / kMeasureDpi;
-
-const QImage& measureDevice() {
-    static const QImage device = [] {
-        QImage image(1, 1, QImage::Format_Mono);
-        const int dotsPerMeter = int(kMeasureDpi / 0.0254 + 0.5);
-        image.setDotsPerMeterX(dotsPerMeter);
-        image.setDotsPerMeterY(dotsPerMeter);
-        return image;
-    }();
-    return device;
+// The font of a cell, unhinted: its glyphs are measured and painted at their design metrics.
+QFont cellFont(const CellFont& font) {
+    QFont result(font.family);
+    result.setPointSizeF(font.pointSize);
+    result.setBold(font.bold);
+    result.setHintingPreference(QFont::PreferNoHinting);
+    result.setKerning(false);
+    return result;
 }
 
-// Metrics in units; a report uses a handful of fonts, measured over and over.
+// Glyphs are measured at a large pixel size with the font's design metrics, where advances
+// grow in proportion to the size.
+constexpr double kMeasurePixels = 1000;
+
+// Widths in units, from each character's glyph advance: a report measures every text it
+// prints, and shaping each one would cost more than everything else the report does. The
+// report's texts need no shaping: no ligatures, no kerning.
 class UnitMetrics {
 public:
-    explicit UnitMetrics(const CellFont& font) : metrics_(cellFont(font), &measureDevice()) {}
+    explicit UnitMetrics(const CellFont& font)
+        : raw_(cellRawFont(font, kMeasurePixels)),
+          unitsPerPixel_(font.pointSize / 72 * kUnitsPerInch / kMeasurePixels),
+          glyphs_(0x10000, 0),
+          advances_(0x10000, -1) {}
+
     double width(const QString& text) const {
-        return metrics_.horizontalAdvance(text) * kUnitsPerMeasurePixel;
+        double sum = 0;
+        for (const QChar c : text)
+            sum += advance(c);
+        return sum;
     }
-    double ascent() const { return metrics_.ascent() * kUnitsPerMeasurePixel; }
-    double height() const { return metrics_.height() * kUnitsPerMeasurePixel; }
+    // The glyphs of a text and where each starts along the line.
+    void place(const QString& text, QVector<quint32>& glyphs, QVector<double>& offsets) const {
+        glyphs.reserve(text.size());
+        offsets.reserve(text.size());
+        double x = 0;
+        for (const QChar c : text) {
+            const double step = advance(c);
+            glyphs.push_back(glyphs_[c.unicode()]);
+            offsets.push_back(x);
+            x += step;
+        }
+    }
+    double ascent() const { return raw_.ascent() * unitsPerPixel_; }
+    double height() const { return (raw_.ascent() + raw_.descent()) * unitsPerPixel_; }
 
 private:
-    QFontMetricsF metrics_;
+    double advance(QChar c) const {
+        double& known = advances_[c.unicode()];
+        if (known < 0) {
+            const QVector<quint32> glyph = raw_.glyphIndexesForString(QString(c));
+            glyphs_[c.unicode()] = glyph.value(0);
+            known = raw_.advancesForGlyphIndexes(glyph, QRawFont::UseDesignMetrics).value(0).x() *
+                    unitsPerPixel_;
+        }
+        return known;
+    }
+
+    QRawFont raw_;
+    double unitsPerPixel_;
+    mutable std::vector<quint32> glyphs_;
+    mutable std::vector<double> advances_;
 };
 
 const UnitMetrics& metricsFor(const CellFont& font) {
-    static QHash<QString, std::shared_ptr<UnitMetrics>> cache;
+    // Kept to the end of the process: glyphs must not be released after the application's fonts.
+    static auto& cache = *new QHash<QString, std::shared_ptr<UnitMetrics>>();
+    // Cells of one font follow each other: the last one found is asked again first.
+    static CellFont lastFont;
+    static const UnitMetrics* last = nullptr;
+    if (last != nullptr && lastFont.family == font.family && lastFont.pointSize == font.pointSize &&
+        lastFont.bold == font.bold)
+        return *last;
     const QString key = font.family + QLatin1Char('/') + QString::number(font.pointSize) +
                         (font.bold ? QLatin1String("b") : QLatin1String(""));
     auto found = cache.find(key);
     if (found == cache.end())
         found = cache.insert(key, std::make_shared<UnitMetrics>(font));
-    return **found;
+    lastFont = font;
+    last = found->get();
+    return *last;
 }
 
 // The longest start of a word that fits, at least one character so that the text advances.
@@ -80,13 +124,10 @@ QStringList wrappedLines(const UnitMetrics& metrics, const QString& paragraph, d
 
 }  // namespace
 
-QFont cellFont(const CellFont& font) {
-    QFont result(font.family);
-    result.setPointSizeF(font.pointSize);
-    result.setBold(font.bold);
-    result.setHintingPreference(QFont::PreferNoHinting);
-    result.setKerning(false);
-    return result;
+QRawFont cellRawFont(const CellFont& font, double pixelSize) {
+    QRawFont raw = QRawFont::fromFont(cellFont(font));
+    raw.setPixelSize(pixelSize);
+    return raw;
 }
 
 QVector<CellLine> layoutCellText(const TextCell& cell, const QString& text) {
@@ -125,7 +166,9 @@ QVector<CellLine> layoutCellText(const TextCell& cell, const QString& text) {
             x += (inner.width() - width) / 2;
         else if (cell.alignment & Qt::AlignRight)
             x += inner.width() - width;
-        result.push_back(CellLine{lines[i], QPointF(x, top + i * step + metrics.ascent()), width});
+        CellLine line{lines[i], QPointF(x, top + i * step + metrics.ascent()), width, {}, {}};
+        metrics.place(line.text, line.glyphs, line.offsets);
+        result.push_back(line);
     }
     return result;
 }

@@ -268,7 +268,8 @@ TEST(ReportLayouts, DataCellsPrintTheirColumnsFormats) {
 }
 
 TEST(ReportLayouts, ALongNoteWrapsInsideItsCell) {
-    const TextCell& note = docs::reportLayout(docs::oskKind()).bands[2].cells.last();
+    const ReportLayout layout = docs::reportLayout(docs::oskKind());
+    const TextCell& note = layout.bands[2].cells.last();
     ASSERT_EQ(note.rect, QRect(723, 0, 181, 40));
     const QString text = QStringLiteral(
         "Образец отобран у северной стены, поверхность влажная, повторить замер через неделю");

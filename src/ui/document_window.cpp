@@ -10,6 +10,7 @@
 #include "ui/document_host.h"
 #include "ui/name_prompt.h"
 #include "ui/prompter.h"
+#include "ui/report_preview.h"
 #include "xls/xls_error.h"
 
 #include <QCloseEvent>
@@ -127,7 +128,10 @@ void DocumentWindow::ApplySortOrder() {
     ReloadRows();
 }
 
-void DocumentWindow::PrintDocument() {}
+void DocumentWindow::PrintDocument() {
+    if (rowsOpen_)
+        printDocument(host_.database(), fileNameId_, kind_, search_, host_.prompter(), this);
+}
 
 void DocumentWindow::ExportDocument() {
     if (!rowsOpen_)

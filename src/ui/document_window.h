@@ -40,7 +40,7 @@ public:
     void ReloadRows();
     // Orders the rows by the title sort states, in column order, and reads them again.
     void ApplySortOrder();
-    // Printing is not wired to the report preview yet: it does nothing.
+    // Shows the rows' report, in the grid's order, in the modal preview to print from.
     void PrintDocument();
     // Writes the rows, in the grid's order, to an .xls workbook the user names.
     void ExportDocument();

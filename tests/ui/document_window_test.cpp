@@ -411,12 +411,14 @@ TEST_F(DocumentWindowTest, ExportWritesTheRowsInTheGridsOrderAndReportsWhatHappe
         << prompter_.messages[0].text.toStdString();
     EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("taken.xls"))).isDir());
 
-    // Rows that cannot be read: no workbook.
+    // Rows that cannot be read: no workbook, and no report to print.
     hideRecords();
     prompter_.messages.clear();
     prompter_.fileNames = {folder.filePath(QStringLiteral("none.xls"))};
     document.ExportDocument();
-    EXPECT_EQ(prompter_.texts(), QStringList{QStringLiteral("Не могу экспортировать файл!")});
+    action("A_Print")->trigger();
+    EXPECT_EQ(prompter_.texts(), (QStringList{QStringLiteral("Не могу экспортировать файл!"),
+                                              QStringLiteral("Не могу напечатать файл!")}));
     EXPECT_FALSE(QFileInfo::exists(folder.filePath(QStringLiteral("none.xls"))));
     restoreRecords();
 }

@@ -2,7 +2,6 @@
 
 #include "store/database.h"
 #include "store/query.h"
-#include "store/record_row.h"
 #include "store/row_cursor.h"
 #include "store/statements.h"
 #include "store/store_error.h"
@@ -118,10 +117,11 @@ private:
 };
 
 // The stored "yyyy-MM-dd HH:mm:ss" as a wall-clock reading, as store::fromStoredDateTime reads
-// it, through Qt's ISO parsers, which are many times faster than a parse by pattern.
+// it (invalid when malformed), through Qt's ISO parsers, which are many times faster than a
+// parse by pattern.
 QVariant wallClock(QByteArrayView stored) {
     if (stored.size() != 19 || stored[10] != ' ')
-        return store::fromStoredDateTime(QString::fromLatin1(stored));
+        return QDateTime();
     const QString text = QString::fromLatin1(stored);
     const QDate date = QDate::fromString(QStringView(text).left(10), Qt::ISODate);
     const QTime time = QTime::fromString(QStringView(text).mid(11), Qt::ISODate);

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "link/port_probe.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+
+namespace vlr::app {
+struct Settings;
+}
+namespace vlr::link {
+class ExchangeController;
+class SerialLink;
+}  // namespace vlr::link
+
+namespace vlr::ui {
+
+// The modal dialog "Настройки": automatic detection over the present COM ports, or one fixed
+// port. Created once at start; its creation is the moment the present ports are found.
+class TForm_CommOptions : public QDialog {
+    Q_OBJECT
+public:
+    // Probes COM1..COM16 once through the exchange's port, holding the exchange's search back
+    // meanwhile, and hands the present ports to the exchange. OK writes the two port fields of
+    // the run's settings record and gives them to the exchange for its next choice of a port.
+    TForm_CommOptions(link::SerialLink& port, link::ExchangeController& exchange,
+                      app::Settings& settings, QWidget* parent = nullptr);
+
+    QCheckBox* autoDetectBox() const { return ChB_ComAuto_; }
+    QComboBox* portList() const { return CB_ComPort_; }
+    QPushButton* okButton() const { return B_Ok_; }
+    QPushButton* cancelButton() const { return B_Cancel_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildControls();
+    void probePorts(link::SerialLink& port);
+    void FormShow();
+    void ChB_ComAutoClick();
+    void B_OkClick();
+
+    link::ExchangeController& exchange_;
+    app::Settings& settings_;
+    QCheckBox* ChB_ComAuto_ = nullptr;
+    QComboBox* CB_ComPort_ = nullptr;
+    QPushButton* B_Ok_ = nullptr;
+    QPushButton* B_Cancel_ = nullptr;
+};
+
+}  // namespace vlr::ui

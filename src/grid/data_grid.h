@@ -1,0 +1,120 @@
+#pragma once
+
+#include "grid/grid_column.h"
+#include "grid/grid_model.h"
+#include "grid/row_selection_order.h"
+#include "grid/rows_mime.h"
+#include "grid/title_sort_states.h"
+
+#include <QTableView>
+#include <QVariant>
+#include <QVariantList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QSqlQuery;
+
+namespace vlr::grid {
+
+class TitleHeader;
+
+// The data grid of every window: read-only rows held in memory, whole-row multi-selection
+// named by a key field, title sort states, rows dragged out and dropped in by key.
+// The grid never orders rows itself: its owner re-reads them in the order of the states.
+class DataGrid : public QTableView {
+    Q_OBJECT
+public:
+    enum class TitleSort { Off, Single, Several };
+    using DropAcceptance = std::function<bool(const QString& source)>;
+
+    explicit DataGrid(QWidget* parent = nullptr);
+    ~DataGrid() override;
+
+    // Columns, in the grid's fixed order; hidden ones keep their places.
+    void setColumns(std::vector<GridColumn> columns);
+    const std::vector<GridColumn>& columns() const;
+    int columnOfField(const QString& field) const;  // -1 when no column shows it
+    void setKeyField(const QString& field);         // e.g. "DataId"
+    QString keyField() const;
+    void setTitleLines(int lines);
+    void setRowLines(int lines);
+
+    // Rows. A load makes the first row current and clears the selection.
+    void loadFromQuery(QSqlQuery& query);  // executed query; throws as GridModel does
+    void setRows(const QStringList& fields, const std::vector<QVariantList>& rows);
+    void clearRows();
+    int rowCount() const;
+    GridModel* gridModel() const { return model_; }
+    QVariant value(int row, const QString& field) const;
+
+    // Current row (-1 and an invalid key when the grid is empty).
+    int currentRow() const;
+    QVariant currentKey() const;
+    QVariant currentValue(const QString& field) const;
+    bool locateKey(const QVariant& key);  // exact match; false leaves the current row
+    void setCurrentRow(int row);
+
+    // Selection, as key values in the order the user selected the rows.
+    QVariantList selectedKeys() const;
+    // The selection, or the current row's key when nothing is selected, or nothing.
+    QVariantList selectionOrCurrentKeys() const;
+    void selectRow(int row);  // adds the row to the selection
+    // Selects every row and keeps the current one, with drawing frozen meanwhile.
+    void selectAllRows();
+
+    // Title sort states; changed by title clicks when enabled.
+    void setTitleSort(TitleSort mode);
+    TitleSort titleSort() const { return titleSort_; }
+    SortState sortState(int column) const;
+    void setSortState(int column, SortState state);
+    void clearSortStates();
+    // Column and sort state, sorted columns only, in column order.
+    std::vector<std::pair<int, SortState>> sortedColumns() const;
+    // Applies a title click as the user's (used by the title bar; hidden columns ignored).
+    void clickTitle(int column, Qt::KeyboardModifiers modifiers);
+
+    // Drag source: dragging is on once the grid has an identity.
+    void setSourceIdentity(const QString& identity);
+    QString sourceIdentity() const { return sourceIdentity_; }
+    std::unique_ptr<QMimeData> dragData() const;
+
+    // Drop target: dropping is on once the grid has an acceptance callback.
+    void setDropAcceptance(DropAcceptance acceptance);
+
+signals:
+    void titleStateChanged(int column);
+    void rowsDropped(const QString& source, const QVariantList& keys);
+    void deleteRequested(const QVariantList& keys);  // Ctrl+Del
+    void rowDoubleClicked(int row);
+    void currentRowChanged(int row);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyboardSearch(const QString& search) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void afterLoad();
+    void fitColumns();
+    void trackSelection(const QItemSelection& selected, const QItemSelection& deselected);
+    bool acceptsDrag(const QMimeData* mime) const;
+    int firstVisibleColumn() const;
+
+    GridModel* model_;
+    TitleHeader* titles_;
+    TitleSortStates sortStates_;
+    TitleSort titleSort_ = TitleSort::Off;
+    RowSelectionOrder selectionOrder_;
+    QString sourceIdentity_;
+    DropAcceptance dropAcceptance_;
+    int rowLines_ = 1;
+};
+
+}  // namespace vlr::grid

@@ -1,0 +1,88 @@
+#include "grid/title_header.h"
+
+#include "grid/title_sort_states.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygon>
+
+namespace vlr::grid {
+
+namespace {
+
+constexpr int kTitleMargin = 6;
+constexpr int kArrowSize = 7;
+
+}  // namespace
+
+TitleHeader::TitleHeader(const TitleSortStates& states, QWidget* parent)
+    : QHeaderView(Qt::Horizontal, parent), states_(states) {
+    setSectionsClickable(true);
+    setHighlightSections(false);
+    setSectionsMovable(false);
+    setSortIndicatorShown(false);
+    setTextElideMode(Qt::ElideNone);
+    setDefaultAlignment(Qt::AlignCenter);
+    connect(this, &QHeaderView::sectionClicked, this,
+            [this](int section) { emit titleClicked(section, releaseModifiers_); });
+}
+
+void TitleHeader::setTitleLines(int lines) {
+    lines_ = std::max(lines, 1);
+    updateGeometry();
+}
+
+QSize TitleHeader::sizeHint() const {
+    QSize size = QHeaderView::sizeHint();
+    size.setHeight(lines_ * fontMetrics().lineSpacing() + kTitleMargin);
+    return size;
+}
+
+void TitleHeader::mouseReleaseEvent(QMouseEvent* event) {
+    // The click signal carries no modifiers: keep the release's for it.
+    releaseModifiers_ = event->modifiers();
+    QHeaderView::mouseReleaseEvent(event);
+}
+
+void TitleHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
+    painter->save();
+    QHeaderView::paintSection(painter, rect, logicalIndex);
+    painter->restore();
+    paintSortState(painter, rect, logicalIndex);
+}
+
+void TitleHeader::paintSortState(QPainter* painter, const QRect& rect, int logicalIndex) const {
+    const SortState state = states_.state(logicalIndex);
+    if (state == SortState::None)
+        return;
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    const QColor ink = palette().color(QPalette::ButtonText);
+    painter->setPen(ink);
+    painter->setBrush(ink);
+    const int right = rect.right() - 4;
+    const int middle = rect.center().y();
+    const int half = kArrowSize / 2;
+    QPolygon arrow;
+    if (state == SortState::Ascending)
+        arrow << QPoint(right - kArrowSize, middle + half) << QPoint(right, middle + half)
+              << QPoint(right - half, middle - half);
+    else
+        arrow << QPoint(right - kArrowSize, middle - half) << QPoint(right, middle - half)
+              << QPoint(right - half, middle + half);
+    painter->drawPolygon(arrow);
+    if (states_.sortedCount() > 1) {
+        QFont font = painter->font();
+        if (font.pointSizeF() > 0) {
+            font.setPointSizeF(font.pointSizeF() * 0.8);
+            painter->setFont(font);
+        }
+        const QRect rankRect(rect.left(), rect.top(), right - kArrowSize - 2 - rect.left(),
+                             rect.height());
+        painter->drawText(rankRect, Qt::AlignRight | Qt::AlignVCenter,
+                          QString::number(states_.rank(logicalIndex)));
+    }
+    painter->restore();
+}
+
+}  // namespace vlr::grid

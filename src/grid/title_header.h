@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QHeaderView>
+
+namespace vlr::grid {
+
+class TitleSortStates;
+
+// The column titles of a data grid: titles of a given number of lines, clicks reported with
+// their keyboard modifiers, and the sort states drawn as an arrow with the sort rank.
+class TitleHeader : public QHeaderView {
+    Q_OBJECT
+public:
+    TitleHeader(const TitleSortStates& states, QWidget* parent = nullptr);
+
+    void setTitleLines(int lines);
+    int titleLines() const { return lines_; }
+    QSize sizeHint() const override;
+
+signals:
+    void titleClicked(int column, Qt::KeyboardModifiers modifiers);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+
+private:
+    void paintSortState(QPainter* painter, const QRect& rect, int logicalIndex) const;
+
+    const TitleSortStates& states_;
+    int lines_ = 1;
+    Qt::KeyboardModifiers releaseModifiers_;
+};
+
+}  // namespace vlr::grid

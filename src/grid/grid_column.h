@@ -4,6 +4,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <utility>
 
 namespace vlr::grid {
 
@@ -11,6 +12,19 @@ namespace vlr::grid {
 // field's value into the cell's text; the caller owns the formats (decimals, dates).
 struct GridColumn {
     using TextFunction = std::function<QString(const QVariant&)>;
+
+    // Brace lists may stop after any argument: the rest keep these defaults.
+    GridColumn(QString fieldName, QString titleText = QString(), int startWidth = 64,
+               Qt::Alignment cellAlignment = Qt::AlignLeft | Qt::AlignVCenter,
+               Qt::Alignment titleTextAlignment = Qt::AlignCenter, TextFunction cellText = {},
+               bool isHidden = false)
+        : field(std::move(fieldName)),
+          title(std::move(titleText)),
+          width(startWidth),
+          alignment(cellAlignment),
+          titleAlignment(titleTextAlignment),
+          text(std::move(cellText)),
+          hidden(isHidden) {}
 
     QString field;
     QString title;   // "\n" breaks the title into lines

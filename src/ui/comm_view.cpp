@@ -61,16 +61,14 @@ protected:
 };
 
 grid::GridColumn gridColumn(const docs::GridColumn& column) {
-    grid::GridColumn result;
-    result.field = column.field;
-    result.title = column.title;
-    result.width = column.width;
-    result.alignment = column.alignment;
-    result.titleAlignment = column.titleAlignment;
-    result.hidden = column.hidden;
     const docs::DisplayFormat format = column.format;
-    result.text = [format](const QVariant& value) { return docs::gridText(value, format); };
-    return result;
+    return {column.field,
+            column.title,
+            column.width,
+            column.alignment,
+            column.titleAlignment,
+            [format](const QVariant& value) { return docs::gridText(value, format); },
+            column.hidden};
 }
 
 // The received fields are single-precision: shown as the shortest decimal that reads back as
@@ -146,7 +144,7 @@ PromptIcon promptIcon(link::MessageIcon icon) {
 
 }  // namespace
 
-TForm_Comm::TForm_Comm(store::Database& database, Prompter& prompter,
+TForm_Comm::TForm_Comm(const store::Database& database, Prompter& prompter,
                        std::unique_ptr<link::TickTimer> refreshTimer, QWidget* parent)
     : QWidget(parent),
       database_(database),

@@ -40,7 +40,7 @@ class TForm_Comm : public QWidget, public link::ExchangeView {
     Q_OBJECT
 public:
     // refreshTimer is Timer_refresh (1500 ms); tests pass one they tick themselves.
-    TForm_Comm(store::Database& database, Prompter& prompter,
+    TForm_Comm(const store::Database& database, Prompter& prompter,
                std::unique_ptr<link::TickTimer> refreshTimer, QWidget* parent = nullptr);
     ~TForm_Comm() override;
 
@@ -87,7 +87,7 @@ private:
     void A_CommOptionsExecute();
     void updateReadProgress();
 
-    store::Database& database_;
+    const store::Database& database_;
     Prompter& prompter_;
     std::unique_ptr<link::TickTimer> Timer_refresh_;
     link::ExchangeController* exchange_ = nullptr;

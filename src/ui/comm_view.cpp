@@ -8,6 +8,7 @@
 #include "store/query.h"
 #include "store/record_row.h"
 #include "store/row_cursor.h"
+#include "store/statement.h"
 #include "store/statements.h"
 #include "ui/prompter.h"
 
@@ -60,17 +61,6 @@ protected:
     }
 };
 
-grid::GridColumn gridColumn(const docs::GridColumn& column) {
-    const docs::DisplayFormat format = column.format;
-    return {column.field,
-            column.title,
-            column.width,
-            column.alignment,
-            column.titleAlignment,
-            [format](const QVariant& value) { return docs::gridText(value, format); },
-            column.hidden};
-}
-
 // The received fields are single-precision: shown as the shortest decimal that reads back as
 // the same single, so 5204.7 is not shown as 5204.7001953125.
 double singleAsDecimal(double stored) {
@@ -92,20 +82,64 @@ FieldReading readingOf(const QString& field) {
     return field == QLatin1String("Comment") ? FieldReading::Text : FieldReading::Integer;
 }
 
-QVariant readField(const store::RowCursor& cursor, int column, FieldReading reading) {
+// The rows hold the fields as the database stores them; a cell converts its value when it is
+// shown, so a tab of 65,535 rows converts only the rows in sight.
+grid::GridColumn::TextFunction cellText(const docs::GridColumn& column) {
+    const docs::DisplayFormat format = column.format;
+    switch (readingOf(column.field)) {
+        case FieldReading::DateTime:
+            return [format](const QVariant& stored) {
+                return stored.isNull() ? QString()
+                                       : docs::gridText(store::fromStoredDateTime(stored), format);
+            };
+        case FieldReading::Single:
+            return [format](const QVariant& stored) {
+                return stored.isNull() ? QString()
+                                       : docs::gridText(singleAsDecimal(stored.toDouble()), format);
+            };
+        case FieldReading::Integer:
+        case FieldReading::Text:
+            break;
+    }
+    return [format](const QVariant& stored) { return docs::gridText(stored, format); };
+}
+
+grid::GridColumn gridColumn(const docs::GridColumn& column) {
+    return {column.field,          column.title,     column.width, column.alignment,
+            column.titleAlignment, cellText(column), column.hidden};
+}
+
+// A text equal to the previous row's shares its string: instruments repeat materials, shapes
+// and methods from record to record.
+struct PreviousText {
+    QByteArray utf8;
+    QVariant value;
+};
+
+QVariant readText(const store::RowCursor& cursor, int column, PreviousText& previous) {
+    const QByteArrayView text = cursor.utf8(column);
+    if (previous.value.isNull() || previous.utf8 != text) {
+        previous.utf8 = text.toByteArray();
+        previous.value = QString::fromUtf8(text);
+    }
+    return previous.value;
+}
+
+QVariant readField(const store::RowCursor& cursor, int column, FieldReading reading,
+                   PreviousText& previousText) {
     if (cursor.isNull(column))
         return {};
     switch (reading) {
         case FieldReading::Integer:
             return cursor.integer(column);
-        case FieldReading::DateTime:
-            return store::fromStoredDateTime(QString::fromUtf8(cursor.utf8(column)));
         case FieldReading::Single:
-            return singleAsDecimal(cursor.number(column));
+            return cursor.number(column);
+        case FieldReading::DateTime:
+            return QString::fromUtf8(cursor.utf8(column));
         case FieldReading::Text:
             break;
     }
-    return QString::fromUtf8(cursor.utf8(column));
+    return readText(cursor, column, previousText);
 }
 
 // Reads the received rows of one kind and archive, only the fields the grid shows and its key,
@@ -117,7 +151,12 @@ void loadReceivedRows(grid::DataGrid& grid, const store::Database& database, int
         if (!fields.contains(column.field))
             fields.append(column.field);
     }
-    store::Query search(database, store::ADOQuery_CommSearch());
+    // The row source narrowed to these fields: SQLite then sorts short rows instead of whole
+    // records. Same rows, same order, same parameters.
+    store::Statement statement = store::ADOQuery_CommSearch();
+    statement.text.replace(QStringLiteral("select *"),
+                           QStringLiteral("select ") + fields.join(QStringLiteral(", ")));
+    store::Query search(database, statement);
     search.set(QStringLiteral("PDeviceListId"), deviceListId)
         .set(QStringLiteral("PDeviceNArc"), archive);
     store::RowCursor cursor(database, search);
@@ -127,12 +166,13 @@ void loadReceivedRows(grid::DataGrid& grid, const store::Database& database, int
         columns.push_back(cursor.columnIndex(field));
         readings.push_back(readingOf(field));
     }
+    std::vector<PreviousText> previousTexts(fields.size());
     std::vector<QVariantList> rows;
     while (cursor.next()) {
         QVariantList row;
         row.reserve(fields.size());
         for (size_t i = 0; i < columns.size(); ++i)
-            row.append(readField(cursor, columns[i], readings[i]));
+            row.append(readField(cursor, columns[i], readings[i], previousTexts[i]));
         rows.push_back(std::move(row));
     }
     grid.setRows(fields, rows);

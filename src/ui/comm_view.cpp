@@ -292,16 +292,15 @@ void TForm_Comm::setStatusText(int panel, const QString& text) {
 void TForm_Comm::showTab(link::CommTab tab, const QString& caption) {
     const int index = static_cast<int>(tab);
     PageControl_Comm_->setTabText(index, caption);
-    const bool wasShown = PageControl_Comm_->isTabVisible(PageControl_Comm_->currentIndex()) &&
-                          PageControl_Comm_->isVisible();
+    const bool firstTab = PageControl_Comm_->isHidden();
     PageControl_Comm_->setTabVisible(index, true);
     PageControl_Comm_->show();
-    if (wasShown)
-        return;
-    // The first tab shown becomes the current one and loads its rows.
+    // The first tab shown becomes the current one. When the tab is already the current one,
+    // its rows follow the instrument identified now: the VTR tab then shows this kind's rows
+    // rather than those of the instrument identified before.
     if (PageControl_Comm_->currentIndex() == index)
         TabShow(index);
-    else
+    else if (firstTab)
         PageControl_Comm_->setCurrentIndex(index);
 }
 
@@ -331,6 +330,8 @@ void TForm_Comm::RefreshCommView() {
         if (static_cast<int>(tab) != shown)
             grids_[tab]->clearRows();
     }
+    if (shown < 0)
+        return;
     grid::DataGrid& rowsGrid = *grids_.at(static_cast<size_t>(shown));
     try {
         loadReceivedRows(rowsGrid, database_, CommViewDeviceListId_, CommViewArc_);

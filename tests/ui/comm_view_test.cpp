@@ -170,6 +170,16 @@ TEST_F(CommViewTest, ReadingBothArchivesShowsTabsReloadsTheReadOneAndCountsInThe
         << load.toStdString();
     EXPECT_TRUE(vtr.isColumnHidden(vtr.columnOfField(QStringLiteral("DataId"))));
     EXPECT_TRUE(vtr.isColumnHidden(vtr.columnOfField(QStringLiteral("T3"))));
+
+    // That press goes and a plain VTR press is identified: the shown VTR tab follows its kind.
+    port_.vanish();
+    connectInstrument(sim::InstrumentKind::Vtr, {2});
+    EXPECT_EQ(view_->CommViewDeviceListId(), 2);
+    EXPECT_EQ(vtr.rowCount(), 0);
+    view_->A_ReadArc()->trigger();
+    answerPending();
+    answerPending();
+    EXPECT_EQ(vtr.rowCount(), 2);
 }
 
 TEST_F(CommViewTest, CtrlASelectsEveryRowKeepingTheCurrentOneAndTheRowsDragAsDataIds) {

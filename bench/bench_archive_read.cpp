@@ -4,12 +4,9 @@
 // frames need on the wire at 9600 bit/s with 10 bits per character, divided by the measured
 // time from sending 'n' to the last record stored. 1.0 would be a read as fast as the line.
 
-#include "link/comm_port_driver.h"
-#include "link/exchange_controller.h"
 #include "link/exchange_view.h"
 #include "link/frame_codec.h"
-#include "link/port_probe.h"
-#include "link/tick_timer.h"
+#include "link/link_session.h"
 #include "qt_benchmark_main.h"
 #include "store/database.h"
 
@@ -45,7 +42,11 @@ public:
     void showMessage(const QString& text, const QString&, link::MessageIcon) override {
         messages << text;
     }
+    void setExchangeState(link::ExchangeState) override {}
+    void setReadProgress(const link::ReadProgress&) override {}
+    void readEnded(const link::ReadOutcome& outcome) override { ended = outcome; }
     QStringList messages;
+    link::ReadOutcome ended;
 };
 
 bool runUntil(const std::function<bool()>& done, int guardMs) {
@@ -90,27 +91,25 @@ void readArchive(benchmark::State& state, const char* kind, int recordSize) {
         link::ComPortTable ports;
         ports[0] = QString::fromLocal8Bit(simulator.readLine()).trimmed();
 
-        link::TCommPortDriver driver(ports);
-        driver.setEnableDTROnOpen(false);
-        const auto comOutTimer = link::makeQtTickTimer(1000);
         UnwatchedView view;
-        link::ExchangeController exchange(driver, *comOutTimer, database, view);
-        exchange.setPresentPorts(link::probePresentPorts(driver));
-        using State = link::ExchangeController::State;
-        if (!runUntil([&] { return exchange.state() == State::Connected; }, 10000)) {
+        const link::PortSettings settings;
+        link::LinkSession link(database, view, settings, ports);
+        link.probePorts();
+        using State = link::ExchangeState;
+        if (!runUntil([&] { return link.state() == State::Connected; }, 10000)) {
             state.SkipWithError("the instrument was not identified");
             return;
         }
 
         QElapsedTimer clock;
         clock.start();
-        exchange.A_ReadArcExecute();  // sends 'n'
-        const bool ended = runUntil([&] { return exchange.state() != State::Reading; },
+        link.readArchive();  // sends 'n'
+        const bool ended = runUntil([&] { return link.state() != State::Reading; },
                                     static_cast<int>(lineSeconds * 4000) + 10000);
         const double seconds = clock.nsecsElapsed() / 1e9;
         simulator.kill();
         simulator.waitForFinished();
-        if (!ended || exchange.ReceivedTotal() != records) {
+        if (!ended || view.ended.received != records || view.ended.notStored != 0) {
             state.SkipWithError("the read did not complete");
             return;
         }

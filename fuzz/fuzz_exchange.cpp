@@ -1,9 +1,9 @@
 // The exchange driven by arbitrary events: chunks of bytes, ticks, read commands, port
 // failures, and well-formed identification and record frames built from the input so that the
 // fuzzer reaches the archive read. Records go to a real temporary database.
-#include "link/exchange_controller.h"
 #include "link/frame_codec.h"
 #include "link/link_fakes.h"
+#include "link/link_session.h"
 #include "store/database.h"
 
 #include <QCoreApplication>
@@ -64,14 +64,25 @@ QByteArray identificationPayload(Input& in) {
     return payload;
 }
 
-void checkInvariants(const link::ExchangeController& exchange) {
+void checkInvariants(const link::ExchangeController& exchange, const test::FakeExchangeView& view) {
     if (exchange.ReceivedLength() < 0 || exchange.ReceivedLength() > link::ReceiveBuffer::Capacity)
         __builtin_trap();
-    if (exchange.state() == link::ExchangeController::State::Reading &&
+    if (exchange.state() == link::ExchangeState::Reading &&
         (exchange.CurrentArchive() < 0 || exchange.CurrentArchive() >= exchange.DeviceNumArc()))
         __builtin_trap();
     if (exchange.ReceivedTotal() > exchange.ExpectedTotal() && exchange.ExpectedTotal() > 0)
         __builtin_trap();
+    // The values the view is told agree with the exchange.
+    const link::ExchangeState reported =
+        view.states.empty() ? link::ExchangeState::Probing : view.states.back();
+    if (reported != exchange.state())
+        __builtin_trap();
+    if (!view.progress.empty()) {
+        const link::ReadProgress& progress = view.progress.back();
+        if (progress.reading != (exchange.state() == link::ExchangeState::Reading) ||
+            progress.received > progress.expected)
+            __builtin_trap();
+    }
 }
 
 }  // namespace
@@ -92,15 +103,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     test::FakeSerialLink port;
     test::FakeTickTimer timer;
     test::FakeExchangeView view;
-    port.openable.fill(true);
-    link::ExchangeController exchange(
-        port, timer, harness->database, view,
-        {(in.byte() & 1) != 0, QStringLiteral("COM %1").arg(in.byte())});
-    std::array<bool, 16> present{};
+    const link::PortSettings settings{(in.byte() & 1) != 0,
+                                      QStringLiteral("COM %1").arg(in.byte())};
     const unsigned mask = in.byte() | (in.byte() << 8);
     for (int i = 0; i < 16; ++i)
-        present[static_cast<size_t>(i)] = (mask >> i) & 1;
-    exchange.setPresentPorts(present);
+        port.openable[static_cast<size_t>(i)] = (mask >> i) & 1;
+    link::LinkSession link(port, timer, harness->database, view, settings);
+    link.probePorts();
 
     while (!in.done()) {
         switch (in.byte() % 8) {
@@ -115,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
                 port.receive(QByteArray(4096 * (1 + in.byte() % 64), static_cast<char>(in.byte())));
                 break;
             case 3:
-                exchange.A_ReadArcExecute();
+                link.readArchive();
                 break;
             case 4:
                 port.vanish();
@@ -130,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
                 port.receive(link::encodeShortFrame(in.bytes(in.byte() % 32)));
                 break;
         }
-        checkInvariants(exchange);
+        checkInvariants(link.exchange(), view);
     }
     return 0;
 }

@@ -26,7 +26,7 @@ CloseReport AppSession::close() {
     database_.close();
     // The folder remembered at start, whatever the working directory has become since.
     report.compaction = CompactDatabaseFile(databasePath(), QString(), QString());
-    report.settingsWritten = writePortSettings(store_, settings_, &report.settingsFailure);
+    report.settingsWritten = writePortSettings(store_, settings_.Ports, &report.settingsFailure);
     return report;
 }
 

@@ -68,11 +68,12 @@ Settings readSettings(SettingsStore& store, const QString& workingDirectory) {
     Settings settings;
     settings.StartDir = workingDirectory;
     settings.DefSaveDir = store.ReadStringSetting(QStringLiteral("DefSaveDir"), workingDirectory);
-    settings.AutoDetectCom = store.ReadBoolSetting(QStringLiteral("AutoDetectCom"), true);
-    settings.SelectedCom =
-        store.ReadStringSetting(QStringLiteral("SelectedCom"), defaultSelectedCom());
-    if (settings.SelectedCom.isEmpty())
-        settings.SelectedCom = defaultSelectedCom();
+    link::PortSettings& ports = settings.Ports;
+    ports.AutoDetectCom = store.ReadBoolSetting(QStringLiteral("AutoDetectCom"), true);
+    ports.SelectedCom =
+        store.ReadStringSetting(QStringLiteral("SelectedCom"), link::defaultSelectedCom());
+    if (ports.SelectedCom.isEmpty())
+        ports.SelectedCom = link::defaultSelectedCom();
     settings.NewFileCounter = 1;
     settings.LastDocCloseAction = CloseAction::None;
     // The defaults are on record before the database is even opened. A store that cannot be
@@ -81,9 +82,9 @@ Settings readSettings(SettingsStore& store, const QString& workingDirectory) {
     return settings;
 }
 
-bool writePortSettings(SettingsStore& store, const Settings& settings, QString* failure) {
-    store.WriteBoolSetting(QStringLiteral("AutoDetectCom"), settings.AutoDetectCom);
-    store.WriteStringSetting(QStringLiteral("SelectedCom"), settings.SelectedCom);
+bool writePortSettings(SettingsStore& store, const link::PortSettings& ports, QString* failure) {
+    store.WriteBoolSetting(QStringLiteral("AutoDetectCom"), ports.AutoDetectCom);
+    store.WriteStringSetting(QStringLiteral("SelectedCom"), ports.SelectedCom);
     return store.sync(failure);
 }
 

@@ -45,6 +45,7 @@ private:
 Settings readSettings(SettingsStore& store, const QString& workingDirectory);
 
 // What a regular close writes back: "AutoDetectCom" and "SelectedCom" only.
-bool writePortSettings(SettingsStore& store, const Settings& settings, QString* failure = nullptr);
+bool writePortSettings(SettingsStore& store, const link::PortSettings& ports,
+                       QString* failure = nullptr);
 
 }  // namespace vlr::app

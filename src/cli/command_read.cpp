@@ -2,11 +2,9 @@
 #include "app/settings_store.h"
 #include "cli/cli_command.h"
 #include "link/archive_read_session.h"
-#include "link/comm_port_driver.h"
 #include "link/console_exchange_view.h"
-#include "link/exchange_controller.h"
-#include "link/port_probe.h"
-#include "link/tick_timer.h"
+#include "link/exchange_texts.h"
+#include "link/link_session.h"
 #include "store/database.h"
 #include "store/received_rows_file.h"
 #include "store/store_error.h"
@@ -24,7 +22,6 @@ namespace {
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 constexpr int ExitNoInstrument = 3;
-constexpr int ComOutIntervalMs = 1000;
 
 void printHelp(QTextStream& out) {
     out << "Usage: vlr read [--port COMn] [--timeout SECONDS] [--save NAME]\n\n"
@@ -83,29 +80,26 @@ link::PortSettings portSettingsFor(const ReadOptions& options) {
     if (options.port)
         return {false, QStringLiteral("COM %1").arg(*options.port)};
     const auto store = app::SettingsStore::forCurrentUser();
-    const app::Settings settings = app::readSettings(*store, QDir::currentPath());
-    return {settings.AutoDetectCom, settings.SelectedCom};
+    return app::readSettings(*store, QDir::currentPath()).Ports;
 }
 
-QString outcomeText(link::ReadOutcome outcome, const link::ExchangeController& exchange) {
-    const QString counts =
-        QStringLiteral("%1/%2").arg(exchange.ReceivedTotal()).arg(exchange.ExpectedTotal());
-    switch (outcome) {
-        case link::ReadOutcome::Complete:
-            return QStringLiteral("Архив считан: ") + counts;
-        case link::ReadOutcome::EmptyArchive:
-            return QStringLiteral("Записей в архиве нет!");
-        case link::ReadOutcome::NoInstrument:
-            return QStringLiteral("Прибор не ответил");
-        case link::ReadOutcome::NotIdentified:
-            return QStringLiteral("Прибор не опознан!");
-        case link::ReadOutcome::UnknownFirmware:
-            return QStringLiteral("Неизвестная версия прибора");
-        case link::ReadOutcome::TransmissionError:
-            return QStringLiteral("Ошибка передачи данных !!! Принято: ") + counts;
-        case link::ReadOutcome::LinkLost:
-            return QStringLiteral("Отключен. Принято: ") + counts;
-        case link::ReadOutcome::Running:
+// What kept the read from receiving the whole archive; empty when it received every record.
+QString interruptionText(const link::ReadOutcome& outcome) {
+    namespace texts = link::texts;
+    const QString received =
+        QStringLiteral(" Принято: %1/%2").arg(outcome.received).arg(outcome.expected);
+    switch (outcome.result) {
+        case link::ReadResult::UnknownInstrument:
+            return texts::instrumentNotIdentified();
+        case link::ReadResult::UnknownFirmware:
+            return texts::unknownFirmware();
+        case link::ReadResult::TransmissionError:
+            return texts::recordTransmissionError() + received;
+        case link::ReadResult::NoInstrument:
+        case link::ReadResult::PortLost:
+            return texts::disconnected() + QLatin1Char('.') + received;
+        case link::ReadResult::Complete:
+        case link::ReadResult::EmptyArchive:
             break;
     }
     return {};
@@ -144,44 +138,44 @@ int runRead(const QStringList& args, CliStreams& io) {
         return ExitFailure;
     }
 
-    link::TCommPortDriver port;
-    port.setEnableDTROnOpen(false);
-    const auto comOutTimer = link::makeQtTickTimer(ComOutIntervalMs);
+    const link::PortSettings ports = portSettingsFor(options);
     link::ConsoleExchangeView view(io.out, ::isatty(STDOUT_FILENO) == 1);
-    link::ExchangeController exchange(port, *comOutTimer, database, view, portSettingsFor(options));
+    link::LinkSession link(database, view, ports);
 
-    exchange.setScanEnabled(false);
-    const link::PresentPorts present = link::probePresentPorts(port);
+    const link::PresentPorts present = link.probePorts();
     if (std::none_of(present.begin(), present.end(), [](bool p) { return p; })) {
         io.err << "vlr read: no COM port opens (see 'vlr ports')\n";
         return ExitNoInstrument;
     }
-    exchange.setPresentPorts(present);
 
-    link::ArchiveReadSession session(exchange, view, options.timeoutSeconds * 1000);
+    link::ArchiveReadSession session(link, view, options.timeoutSeconds * 1000);
     QEventLoop loop;
-    session.onFinished = [&loop](link::ReadOutcome) { loop.quit(); };
+    session.onFinished = [&loop](const link::ReadOutcome&) { loop.quit(); };
     session.start();
     loop.exec();
     view.endLiveLine();
 
-    const link::ReadOutcome outcome = session.outcome();
-    const QString text = outcomeText(outcome, exchange);
-    switch (outcome) {
-        case link::ReadOutcome::Complete:
-            io.out << text << "\n";
-            return options.saveName.isEmpty() ? 0
-                                              : saveRows(database, exchange, options.saveName, io);
-        case link::ReadOutcome::EmptyArchive:
-            io.out << text << "\n";
-            return 0;
-        case link::ReadOutcome::NoInstrument:
-            io.err << "vlr read: " << text << " (" << options.timeoutSeconds << " с)\n";
-            return ExitNoInstrument;
-        default:
-            io.err << "vlr read: " << text << "\n";
-            return ExitFailure;
+    const link::ReadOutcome& outcome = session.outcome();
+    if (outcome.result == link::ReadResult::NoInstrument && !session.readStarted()) {
+        io.err << "vlr read: Прибор не ответил (" << options.timeoutSeconds << " с)\n";
+        return ExitNoInstrument;
     }
+    if (outcome.result == link::ReadResult::EmptyArchive) {
+        io.out << link::texts::archiveEmpty() << "\n";
+        return 0;
+    }
+    if (outcome.result != link::ReadResult::Complete || outcome.notStored > 0) {
+        if (const QString interruption = interruptionText(outcome); !interruption.isEmpty())
+            io.err << "vlr read: " << interruption << "\n";
+        // Rows the database refused make the read a failure however it ended.
+        if (outcome.notStored > 0)
+            io.err << "vlr read: "
+                   << link::texts::recordsNotStored(outcome.notStored, outcome.received) << "\n";
+        return ExitFailure;
+    }
+    io.out << "Архив считан: " << outcome.received << "/" << outcome.expected << "\n";
+    return options.saveName.isEmpty() ? 0
+                                      : saveRows(database, link.exchange(), options.saveName, io);
 }
 
 const CliRegistration registration{

@@ -1,78 +1,61 @@
 #include "link/archive_read_session.h"
 
 #include "link/console_exchange_view.h"
-#include "link/exchange_controller.h"
-
-#include <algorithm>
+#include "link/link_session.h"
 
 namespace vlr::link {
 
-ArchiveReadSession::ArchiveReadSession(ExchangeController& exchange, ConsoleExchangeView& view,
+ArchiveReadSession::ArchiveReadSession(LinkSession& link, ConsoleExchangeView& view,
                                        int answerTimeoutMs)
-    : exchange_(exchange), view_(view) {
+    : link_(link), view_(view) {
     answerTimeout_.setSingleShot(true);
     answerTimeout_.setInterval(answerTimeoutMs);
     connect(&answerTimeout_, &QTimer::timeout, this, [this] {
-        if (!reading_)
-            finish(ReadOutcome::NoInstrument);
+        if (!readStarted_)
+            finish({ReadResult::NoInstrument, 0, 0, 0});
     });
 }
 
 ArchiveReadSession::~ArchiveReadSession() {
-    view_.onChanged = nullptr;
+    view_.onStateChanged = nullptr;
+    view_.onReadEnded = nullptr;
 }
 
 void ArchiveReadSession::start() {
-    // The exchange calls the view in the middle of its steps; the state is looked at once the
-    // step is over.
-    view_.onChanged = [this] {
-        if (checkQueued_)
-            return;
-        checkQueued_ = true;
-        QMetaObject::invokeMethod(this, &ArchiveReadSession::check, Qt::QueuedConnection);
+    view_.onStateChanged = [this](ExchangeState state) {
+        if (state == ExchangeState::Connected)
+            queueRead();
     };
-    firstMessage_ = view_.messages().size();
+    // Before the read command only an instrument that cannot be read is reported.
+    view_.onReadEnded = [this](const ReadOutcome& outcome) { finish(outcome); };
     answerTimeout_.start();
+    if (link_.state() == ExchangeState::Connected)
+        queueRead();
 }
 
-bool ArchiveReadSession::messageShown(const QString& text) const {
-    const std::vector<QString>& messages = view_.messages();
-    const auto sinceStart = messages.begin() + static_cast<std::ptrdiff_t>(firstMessage_);
-    return std::find(sinceStart, messages.end(), text) != messages.end();
-}
-
-void ArchiveReadSession::check() {
-    checkQueued_ = false;
-    if (outcome_ != ReadOutcome::Running)
+void ArchiveReadSession::queueRead() {
+    if (readQueued_ || readStarted_ || finished_)
         return;
-    using State = ExchangeController::State;
-    const State state = exchange_.state();
-    if (reading_) {
-        if (state == State::Connected && exchange_.ReceivedTotal() >= exchange_.ExpectedTotal())
-            finish(ReadOutcome::Complete);
-        else if (messageShown(QStringLiteral("Ошибка передачи данных !!!")))
-            finish(ReadOutcome::TransmissionError);
-        else if (state == State::Probing)
-            finish(ReadOutcome::LinkLost);
-        return;
-    }
-    if (messageShown(QStringLiteral("Прибор не опознан!"))) {
-        finish(ReadOutcome::NotIdentified);
-    } else if (messageShown(QStringLiteral("Записей в архиве нет!"))) {
-        finish(ReadOutcome::EmptyArchive);
-    } else if (state == State::Connected && exchange_.Identified() &&
-               view_.panelText(0) == QStringLiteral("Неизвестная версия прибора")) {
-        finish(ReadOutcome::UnknownFirmware);
-    } else if (exchange_.canReadArchive() && exchange_.A_ReadArcExecute()) {
-        reading_ = true;
-        answerTimeout_.stop();
-    }
+    // The exchange reports its state in the middle of a step: the command waits until the
+    // step is over.
+    readQueued_ = true;
+    QMetaObject::invokeMethod(this, &ArchiveReadSession::tryRead, Qt::QueuedConnection);
 }
 
-void ArchiveReadSession::finish(ReadOutcome outcome) {
+void ArchiveReadSession::tryRead() {
+    readQueued_ = false;
+    if (readStarted_ || finished_ || !link_.readArchive())
+        return;
+    readStarted_ = true;
+    answerTimeout_.stop();
+}
+
+void ArchiveReadSession::finish(const ReadOutcome& outcome) {
+    if (finished_)
+        return;
+    finished_ = true;
     outcome_ = outcome;
     answerTimeout_.stop();
-    view_.onChanged = nullptr;
     if (onFinished)
         onFinished(outcome);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "link/exchange_view.h"
+
 #include <QObject>
-#include <QString>
 #include <QTimer>
 
 #include <functional>
@@ -9,48 +10,40 @@
 namespace vlr::link {
 
 class ConsoleExchangeView;
-class ExchangeController;
+class LinkSession;
 
-// How one unattended read ended.
-enum class ReadOutcome {
-    Running,
-    Complete,           // every record of every archive stored
-    EmptyArchive,       // the instrument holds no records
-    NoInstrument,       // nothing identified within the time allowed
-    NotIdentified,      // an instrument answered but is not in DeviceList
-    UnknownFirmware,    // identified, but its firmware is newer than the program knows
-    TransmissionError,  // a damaged record ended the read
-    LinkLost,           // the instrument fell silent or the port went away during the read
-};
-
-// Drives an exchange through one archive read without a user: waits for an instrument to be
+// Drives a link through one archive read without a user: waits for an instrument to be
 // identified, gives the read command as soon as it may, and tells how the read ended. It only
-// watches the exchange and its view; the exchange itself does the talking.
+// listens to what the exchange tells its view; the exchange itself does the talking.
 class ArchiveReadSession : public QObject {
     Q_OBJECT
 public:
-    // answerTimeoutMs bounds the wait for an instrument that can be read.
-    ArchiveReadSession(ExchangeController& exchange, ConsoleExchangeView& view,
-                       int answerTimeoutMs);
+    // answerTimeoutMs bounds the wait for an instrument that can be read; when it passes, the
+    // outcome is NoInstrument with no read started.
+    ArchiveReadSession(LinkSession& link, ConsoleExchangeView& view, int answerTimeoutMs);
     ~ArchiveReadSession() override;
 
     void start();
-    ReadOutcome outcome() const { return outcome_; }
+    bool finished() const { return finished_; }
+    // Whether the read command was given: a NoInstrument outcome without it means that nothing
+    // answered in time, with it that the instrument fell silent during the read.
+    bool readStarted() const { return readStarted_; }
+    const ReadOutcome& outcome() const { return outcome_; }
 
-    std::function<void(ReadOutcome)> onFinished;
+    std::function<void(const ReadOutcome&)> onFinished;
 
 private:
-    void check();
-    void finish(ReadOutcome outcome);
-    bool messageShown(const QString& text) const;
+    void queueRead();
+    void tryRead();
+    void finish(const ReadOutcome& outcome);
 
-    ExchangeController& exchange_;
+    LinkSession& link_;
     ConsoleExchangeView& view_;
     QTimer answerTimeout_;
-    bool reading_ = false;
-    bool checkQueued_ = false;
-    std::size_t firstMessage_ = 0;  // messages shown before the session do not count
-    ReadOutcome outcome_ = ReadOutcome::Running;
+    bool readQueued_ = false;
+    bool readStarted_ = false;
+    bool finished_ = false;
+    ReadOutcome outcome_;
 };
 
 }  // namespace vlr::link

@@ -7,7 +7,6 @@
 
 #include <array>
 #include <functional>
-#include <vector>
 
 namespace vlr::link {
 
@@ -19,32 +18,33 @@ public:
     ConsoleExchangeView(QTextStream& out, bool liveLine);
 
     void setStatusText(int panel, const QString& text) override;
-    void showTab(CommTab tab, const QString& caption) override;
-    void setReadArchiveEnabled(bool enabled) override;
-    void setCommOptionsEnabled(bool enabled) override;
+    void showTab(CommTab, const QString&) override {}
+    void setReadArchiveEnabled(bool) override {}
+    void setCommOptionsEnabled(bool) override {}
     void startRefreshTimer() override {}
     void stopRefreshTimer() override {}
     void RefreshCommView() override {}
     void showMessage(const QString& text, const QString& caption, MessageIcon icon) override;
+    void setExchangeState(ExchangeState state) override;
+    // The progress is told by the status text already.
+    void setReadProgress(const ReadProgress&) override {}
+    void readEnded(const ReadOutcome& outcome) override;
 
-    const QString& panelText(int panel) const { return panels_.at(panel); }
-    const std::vector<QString>& messages() const { return messages_; }
     // Ends a live line so the next output starts on a line of its own.
     void endLiveLine();
 
-    // Runs after every call from the exchange, once the view has taken it in.
-    std::function<void()> onChanged;
+    // Whoever drives the exchange without a user listens here.
+    std::function<void(ExchangeState)> onStateChanged;
+    std::function<void(const ReadOutcome&)> onReadEnded;
 
 private:
     void printLine(const QString& line);
-    void changed();
 
     QTextStream& out_;
     bool liveLine_;
     bool lineOpen_ = false;
     int liveWidth_ = 0;
     std::array<QString, 4> panels_;
-    std::vector<QString> messages_;
 };
 
 }  // namespace vlr::link

@@ -1,5 +1,6 @@
 #include "link/exchange_controller.h"
 
+#include "link/exchange_texts.h"
 #include "link/frame_codec.h"
 #include "link/record_decoder.h"
 #include "link/serial_link.h"
@@ -25,10 +26,6 @@ constexpr int PanelDevice = 2;
 
 constexpr int MinimumIdentificationBytes = 11;
 
-QString errorCaption() {
-    return QStringLiteral("Ошибка");
-}
-
 bool chunkHolds(const QByteArray& chunk, char letter) {
     return std::memchr(chunk.constData(), letter, static_cast<size_t>(chunk.size())) != nullptr;
 }
@@ -36,13 +33,9 @@ bool chunkHolds(const QByteArray& chunk, char letter) {
 }  // namespace
 
 ExchangeController::ExchangeController(SerialLink& port, TickTimer& comOutTimer,
-                                       store::Database& database, ExchangeView& view,
-                                       PortSettings settings)
-    : port_(port),
-      timer_(comOutTimer),
-      database_(database),
-      view_(view),
-      settings_(std::move(settings)) {
+                                       const store::Database& database, ExchangeView& view,
+                                       const PortSettings& settings)
+    : port_(port), timer_(comOutTimer), database_(database), view_(view), settings_(settings) {
     port_.onReceiveData = [this](const QByteArray& chunk) { CommPortDriver1ReceiveData(chunk); };
     port_.onPortError = [this] { onPortError(); };
     timer_.onTick = [this] { Timer_ComOutTimer(); };
@@ -100,7 +93,7 @@ void ExchangeController::receiveForFrame(const QByteArray& chunk) {
         const int room = ReceiveBuffer::Capacity - buffer_.length();
         const int endMark = chunk.indexOf(EndMark);
         if (endMark < 0 || endMark >= room) {
-            resetLink();
+            resetLink(ReadResult::TransmissionError);
             return;
         }
         buffer_.append(chunk.constData(), endMark + 1);
@@ -120,15 +113,17 @@ void ExchangeController::onIdentificationFrame() {
                                         : IdentifyOutcome::TransmissionError;
     switch (outcome) {
         case IdentifyOutcome::TransmissionError:
-            setPanel(PanelProgress, QStringLiteral("Ошибка передачи. Повтор."));
+            setPanel(PanelProgress, texts::identificationTransmissionError());
             resetLink();
             break;
         case IdentifyOutcome::NotIdentified:
             resetLink();
-            view_.showMessage(QStringLiteral("Прибор не опознан!"), errorCaption(),
+            view_.showMessage(texts::instrumentNotIdentified(), texts::errorCaption(),
                               MessageIcon::Error);
+            reportUnreadable(ReadResult::UnknownInstrument);
             break;
         case IdentifyOutcome::Identified:
+        case IdentifyOutcome::UnknownFirmware:
             // A box shown during the identification lets other events run; a reset meanwhile
             // wins.
             if (!LinkUp_)
@@ -140,6 +135,9 @@ void ExchangeController::onIdentificationFrame() {
                 setReadArchiveEnabled(true);
             CommandLetter_ = LetterProbe;
             send(LetterProbe);
+            reportState();
+            if (outcome == IdentifyOutcome::UnknownFirmware)
+                reportUnreadable(ReadResult::UnknownFirmware);
             break;
     }
 }
@@ -155,9 +153,9 @@ ExchangeController::IdentifyOutcome ExchangeController::identify(int payloadLeng
     Identified_ = true;
 
     if (FirmwareDate_ > DeviceVersion_) {
-        setPanel(PanelProgress, QStringLiteral("Неизвестная версия прибора"));
+        setPanel(PanelProgress, texts::unknownFirmware());
         ExpectedTotal_ = 0;
-        return IdentifyOutcome::Identified;
+        return IdentifyOutcome::UnknownFirmware;
     }
     // The counts of archives the instrument did not send are unknown, not zero.
     if (payloadLength < 7 + 4 * DeviceNumArc_)
@@ -177,9 +175,11 @@ ExchangeController::IdentifyOutcome ExchangeController::identify(int payloadLeng
     showKindTabs();
     if (!Identified_)
         return IdentifyOutcome::NotIdentified;
-    if (ExpectedTotal_ == 0)
-        view_.showMessage(QStringLiteral("Записей в архиве нет!"), QStringLiteral("Информация"),
+    if (ExpectedTotal_ == 0) {
+        view_.showMessage(texts::archiveEmpty(), texts::informationCaption(),
                           MessageIcon::Information);
+        reportUnreadable(ReadResult::EmptyArchive);
+    }
     return IdentifyOutcome::Identified;
 }
 
@@ -216,7 +216,7 @@ void ExchangeController::showKindTabs() {
             break;
         case 5:
             view_.showTab(CommTab::Vtr, DeviceName_);
-            view_.showTab(CommTab::Asphalt, QStringLiteral("ВТР-К9 Асфальтобетон"));
+            view_.showTab(CommTab::Asphalt, texts::asphaltTabCaption());
             break;
         default:
             Identified_ = false;
@@ -244,21 +244,24 @@ bool ExchangeController::A_ReadArcExecute() {
     EndMarkSeen_ = false;
     buffer_.clear();
     ReceivedTotal_ = 0;
+    NotStoredTotal_ = 0;
     std::fill(ReceivedCounts_.begin(), ReceivedCounts_.end(), 0);
     // Empty archives answer no request: start at the first one that holds records.
     CurrentArchive_ = nextArchiveWithRecords(0);
     view_.startRefreshTimer();
     send(LetterFirstRecord);
     timer_.start();
+    reportState();
+    reportProgress();
     return true;
 }
 
 void ExchangeController::onRecordFrame() {
     const int length = DecodeShortFrame(buffer_.data(), buffer_.highestIndex());
     if (length == 0) {
-        view_.showMessage(QStringLiteral("Ошибка передачи данных !!!"), errorCaption(),
+        view_.showMessage(texts::recordTransmissionError(), texts::errorCaption(),
                           MessageIcon::Error);
-        resetLink();
+        resetLink(ReadResult::TransmissionError);
         return;
     }
     recordStep(length);
@@ -271,13 +274,16 @@ void ExchangeController::recordStep(int payloadLength) {
     try {
         if (decodeRecord(record, database_) == RecordOutcome::TooShort) {
             // The rest of the record was never sent: nothing of it is stored.
-            view_.showMessage(QStringLiteral("Ошибка передачи данных !!!"), errorCaption(),
+            view_.showMessage(texts::recordTransmissionError(), texts::errorCaption(),
                               MessageIcon::Error);
-            resetLink();
+            resetLink(ReadResult::TransmissionError);
             return;
         }
     } catch (const store::StoreError& error) {
-        view_.showMessage(error.message(), errorCaption(), MessageIcon::Error);
+        // A full disk refuses every record alike: the first tells the user why, the others are
+        // only counted, and the end of the read tells how many.
+        if (++NotStoredTotal_ == 1)
+            view_.showMessage(error.message(), texts::errorCaption(), MessageIcon::Error);
     }
     // A box shown above lets other events run; a reset meanwhile ends this read.
     if (state() != State::Reading)
@@ -285,9 +291,7 @@ void ExchangeController::recordStep(int payloadLength) {
 
     ++ReceivedCounts_[archive];
     ++ReceivedTotal_;
-    setPanel(PanelProgress, QStringLiteral("Прием информации... Принято: %1/%2")
-                                .arg(ReceivedTotal_)
-                                .arg(ExpectedTotal_));
+    setPanel(PanelProgress, texts::receiving(ReceivedTotal_, ExpectedTotal_));
     bool complete = false;
     if (ReceivedCounts_[archive] >= ExpectedCounts_[archive]) {
         const int next = nextArchiveWithRecords(CurrentArchive_ + 1);
@@ -298,10 +302,12 @@ void ExchangeController::recordStep(int payloadLength) {
     EndMarkSeen_ = false;
     DataSeen_ = true;
     buffer_.clear();
-    if (complete)
+    if (complete) {
         finishRead();
-    else
+    } else {
         send(LetterNextRecord);
+        reportProgress();
+    }
 }
 
 int ExchangeController::nextArchiveWithRecords(int from) const {
@@ -312,12 +318,18 @@ int ExchangeController::nextArchiveWithRecords(int from) const {
 }
 
 void ExchangeController::finishRead() {
-    setPanel(PanelProgress, QString());
+    // Records the database refused are told where the progress stood, so a read that lost
+    // rows never looks like a complete one.
+    setPanel(PanelProgress, NotStoredTotal_ == 0
+                                ? QString()
+                                : texts::recordsNotStored(NotStoredTotal_, ReceivedTotal_));
     CommandLetter_ = LetterProbe;
     view_.stopRefreshTimer();
     view_.RefreshCommView();
     send(LetterProbe);
     UnlockCommCommands();
+    reportState();
+    endRead(ReadResult::Complete);
 }
 
 void ExchangeController::Timer_ComOutTimer() {
@@ -355,14 +367,15 @@ void ExchangeController::requestIdentification() {
     EndMarkSeen_ = false;
     CommandLetter_ = LetterIdentify;
     send(LetterIdentify);
-    setPanel(PanelPort, QStringLiteral("COM%1/%2").arg(PortIndex_ + 1).arg(port_.baudRateValue()));
-    setPanel(PanelProgress, QStringLiteral("Запрос типа прибора и версии..."));
+    setPanel(PanelPort, texts::portState(PortIndex_ + 1, port_.baudRateValue()));
+    setPanel(PanelProgress, texts::identificationRequested());
+    reportState();
 }
 
 void ExchangeController::probeNextPort() {
     port_.closePort();
     chooseNextPort();
-    setPanel(PanelProgress, QStringLiteral("Опрос порта COM%1...").arg(PortIndex_ + 1));
+    setPanel(PanelProgress, texts::probingPort(PortIndex_ + 1));
     port_.setPortNumber(PortIndex_ + 1);
     if (!port_.openPort())
         return;
@@ -394,11 +407,12 @@ void ExchangeController::chooseNextPort() {
 
 void ExchangeController::onPortError() {
     timer_.stop();
-    resetLink();
+    resetLink(ReadResult::PortLost);
     timer_.start();
 }
 
-void ExchangeController::resetLink() {
+void ExchangeController::resetLink(ReadResult readEndsWith) {
+    const bool reading = state() == State::Reading;
     setReadArchiveEnabled(false);
     view_.stopRefreshTimer();
     Identified_ = false;
@@ -408,14 +422,38 @@ void ExchangeController::resetLink() {
     CommandLetter_ = LetterProbe;
     port_.closePort();
     view_.setCommOptionsEnabled(true);
-    setPanel(PanelPort, QStringLiteral("Отключен"));
+    setPanel(PanelPort, texts::disconnected());
     setPanel(PanelDevice, QString());
     setPanel(PanelProgress, QString());
+    reportState();
+    if (reading)
+        endRead(readEndsWith);
 }
 
 void ExchangeController::send(char letter) {
     // A letter that does not go out is answered by nothing: the silence timer resets the link.
     port_.writeOneByte(letter);
+}
+
+void ExchangeController::reportState() {
+    if (state() == reportedState_)
+        return;
+    reportedState_ = state();
+    view_.setExchangeState(reportedState_);
+}
+
+void ExchangeController::reportProgress() {
+    view_.setReadProgress(
+        {state() == State::Reading, ReceivedTotal_, ExpectedTotal_, CurrentArchive_});
+}
+
+void ExchangeController::endRead(ReadResult result) {
+    reportProgress();
+    view_.readEnded({result, ReceivedTotal_, ExpectedTotal_, NotStoredTotal_});
+}
+
+void ExchangeController::reportUnreadable(ReadResult result) {
+    view_.readEnded({result, 0, ExpectedTotal_, 0});
 }
 
 void ExchangeController::setPanel(int panel, const QString& text) {

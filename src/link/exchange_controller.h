@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/exchange_view.h"
+#include "link/port_settings.h"
 #include "link/receive_buffer.h"
 
 #include <QByteArray>
@@ -19,19 +20,13 @@ namespace vlr::link {
 class SerialLink;
 class TickTimer;
 
-// The two port settings the exchange reads every time it chooses a port.
-struct PortSettings {
-    bool AutoDetectCom = true;
-    QString SelectedCom = QStringLiteral("COM 1");  // an entry of the options list, "COM n"
-};
-
 // The conversation with the instrument: probes the present COM ports with 'Z', identifies the
 // instrument with 'V' against DeviceList, keeps the link alive, and on the read command reads
 // the archive record by record ('n', then 'O' per record, 'Z' after the last) into Data_Comm.
 // Driven by received chunks, ticks of the silence timer and the read command; all on one thread.
 class ExchangeController {
 public:
-    enum class State { Probing, Identifying, Connected, Reading };
+    using State = ExchangeState;
 
     static constexpr char LetterProbe = 'Z';
     static constexpr char LetterIdentify = 'V';
@@ -39,9 +34,12 @@ public:
     static constexpr char LetterNextRecord = 'O';
 
     // Wires itself to the port's chunks and errors and to the timer's ticks (Timer_ComOut,
-    // 1000 ms), resets the link and starts the timer. The references must outlive it.
-    ExchangeController(SerialLink& port, TickTimer& comOutTimer, store::Database& database,
-                       ExchangeView& view, PortSettings settings = {});
+    // 1000 ms), resets the link and starts the timer. The references must outlive it; the port
+    // settings are the run's own record, read again at every choice of a port.
+    ExchangeController(SerialLink& port, TickTimer& comOutTimer, const store::Database& database,
+                       ExchangeView& view, const PortSettings& settings);
+    ExchangeController(SerialLink&, TickTimer&, const store::Database&, ExchangeView&,
+                       const PortSettings&&) = delete;
     ~ExchangeController();
     ExchangeController(const ExchangeController&) = delete;
     ExchangeController& operator=(const ExchangeController&) = delete;
@@ -50,7 +48,6 @@ public:
     void setPresentPorts(const std::array<bool, 16>& present);
     // Cleared while the dialog probes the ports itself.
     void setScanEnabled(bool enabled) { ScanEnabled_ = enabled; }
-    void setPortSettings(const PortSettings& settings) { settings_ = settings; }
     const PortSettings& portSettings() const { return settings_; }
 
     // A chunk of received bytes (never empty in practice; an empty one only feeds the watchdog).
@@ -82,10 +79,12 @@ public:
     const std::vector<int>& ReceivedCounts() const { return ReceivedCounts_; }
     int ExpectedTotal() const { return ExpectedTotal_; }
     int ReceivedTotal() const { return ReceivedTotal_; }
+    // Records of the current or last read that the database refused.
+    int NotStoredTotal() const { return NotStoredTotal_; }
     int ReceivedLength() const { return buffer_.length(); }
 
 private:
-    enum class IdentifyOutcome { Identified, NotIdentified, TransmissionError };
+    enum class IdentifyOutcome { Identified, UnknownFirmware, NotIdentified, TransmissionError };
 
     void receiveForFrame(const QByteArray& chunk);
     void onIdentificationFrame();
@@ -99,8 +98,15 @@ private:
     void requestIdentification();
     void probeNextPort();
     void chooseNextPort();
-    void resetLink();
+    // A read the reset cuts short ends with the given result.
+    void resetLink(ReadResult readEndsWith = ReadResult::NoInstrument);
     void send(char letter);
+    void reportState();
+    void reportProgress();
+    // Progress, then the outcome of a read that ends.
+    void endRead(ReadResult result);
+    // The outcome of an identification that leaves nothing to read.
+    void reportUnreadable(ReadResult result);
     void setPanel(int panel, const QString& text);
     void setReadArchiveEnabled(bool enabled);
     void LockCommCommands();
@@ -108,9 +114,9 @@ private:
 
     SerialLink& port_;
     TickTimer& timer_;
-    store::Database& database_;
+    const store::Database& database_;
     ExchangeView& view_;
-    PortSettings settings_;
+    const PortSettings& settings_;
 
     ReceiveBuffer buffer_;
     char CommandLetter_ = LetterProbe;
@@ -136,6 +142,8 @@ private:
     int CurrentArchive_ = 0;
     int ExpectedTotal_ = 0;
     int ReceivedTotal_ = 0;
+    int NotStoredTotal_ = 0;
+    State reportedState_ = State::Probing;
 };
 
 }  // namespace vlr::link

@@ -1,4 +1,7 @@
 #include "app/app_session.h"
+#include "link/frame_codec.h"
+#include "link/link_fakes.h"
+#include "link/link_session.h"
 #include "store/query.h"
 #include "store/statements.h"
 
@@ -110,7 +113,7 @@ TEST_F(AppSessionTest, AnUnusableDatabaseIsAFailureToShowAndNothingIsWrittenBack
     // The settings were read (and created) before the database was tried.
     EXPECT_EQ(stored(QStringLiteral("SelectedCom")), QVariant(QStringLiteral("COM 1")));
 
-    session.settings().SelectedCom = QStringLiteral("COM 9");
+    session.settings().Ports.SelectedCom = QStringLiteral("COM 9");
     EXPECT_FALSE(session.close().performed);
     EXPECT_EQ(stored(QStringLiteral("SelectedCom")), QVariant(QStringLiteral("COM 1")));
     EXPECT_EQ(QFileInfo(databaseFile()).size(), 1020);
@@ -121,8 +124,8 @@ TEST_F(AppSessionTest, ARegularCloseCleansUpCompactsInTheStartFolderAndWritesThe
     AppSession session(*store_);
     ASSERT_FALSE(session.start(work_.path()).has_value());
     leaveRowsBehind();
-    session.settings().AutoDetectCom = false;
-    session.settings().SelectedCom = QStringLiteral("COM 7");
+    session.settings().Ports.AutoDetectCom = false;
+    session.settings().Ports.SelectedCom = QStringLiteral("COM 7");
     session.settings().DefSaveDir = QStringLiteral("/not/written");
 
     // A save dialog may have moved the working directory meanwhile.
@@ -157,7 +160,7 @@ TEST_F(AppSessionTest, ARegularCloseCleansUpCompactsInTheStartFolderAndWritesThe
 TEST_F(AppSessionTest, AFailedCompactionIsReportedAndThePortsAreStillWrittenBack) {
     AppSession session(*store_);
     ASSERT_FALSE(session.start(work_.path()).has_value());
-    session.settings().SelectedCom = QStringLiteral("COM 2");
+    session.settings().Ports.SelectedCom = QStringLiteral("COM 2");
     // Another program is in the middle of writing to the database at close.
     CloseReport report;
     {
@@ -173,6 +176,34 @@ TEST_F(AppSessionTest, AFailedCompactionIsReportedAndThePortsAreStillWrittenBack
     EXPECT_TRUE(report.settingsWritten);
     EXPECT_EQ(stored(QStringLiteral("SelectedCom")), QVariant(QStringLiteral("COM 2")));
     EXPECT_EQ(workFiles(), QStringList{QStringLiteral("VelaronLink.mdb")});
+}
+
+// The desktop program's wiring: the link over the run's database and its one settings record,
+// which the port options dialog changes while the link runs.
+TEST_F(AppSessionTest, TheLinkWorksOnTheRunsDatabaseAndPortSettings) {
+    AppSession session(*store_);
+    ASSERT_FALSE(session.start(work_.path()).has_value());
+    test::FakeSerialLink port;
+    port.openable.fill(true);
+    test::FakeTickTimer timer;
+    test::FakeExchangeView view;
+    link::LinkSession link(port, timer, session.database(), view, session.settings().Ports);
+    const link::PresentPorts present = link.probePorts();
+    EXPECT_EQ(std::count(present.begin(), present.end(), true), 16);
+
+    session.settings().Ports = {false, QStringLiteral("COM 5")};
+    timer.tick();
+    EXPECT_EQ(port.openedPorts.back(), 5);
+    port.receive("Z");
+    timer.tick();
+    // An OSK instrument with firmware of 31.12.2012 and two records, looked up in DeviceList.
+    port.receive(link::encodeLongFrame(QByteArray::fromHex("01000c0c1f00000200000000")));
+    EXPECT_EQ(link.state(), link::ExchangeState::Connected);
+    EXPECT_EQ(view.panels[2], QStringLiteral("ОСК-К9"));
+
+    ASSERT_TRUE(session.close().settingsWritten);
+    EXPECT_EQ(stored(QStringLiteral("AutoDetectCom")).toInt(), 0);
+    EXPECT_EQ(stored(QStringLiteral("SelectedCom")), QVariant(QStringLiteral("COM 5")));
 }
 
 }  // namespace

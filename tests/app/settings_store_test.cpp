@@ -36,8 +36,8 @@ TEST_F(SettingsStoreTest, FirstStartWritesTheThreeDefaultsAndStartsTheCounterAtO
     const Settings settings = readSettings(*settingsStore, QStringLiteral("/srv/lab"));
     EXPECT_EQ(settings.StartDir, QStringLiteral("/srv/lab"));
     EXPECT_EQ(settings.DefSaveDir, QStringLiteral("/srv/lab"));
-    EXPECT_TRUE(settings.AutoDetectCom);
-    EXPECT_EQ(settings.SelectedCom, QStringLiteral("COM 1"));
+    EXPECT_TRUE(settings.Ports.AutoDetectCom);
+    EXPECT_EQ(settings.Ports.SelectedCom, QStringLiteral("COM 1"));
     EXPECT_EQ(settings.NewFileCounter, 1);
     EXPECT_EQ(settings.LastDocCloseAction, CloseAction::None);
     // On record at once, before anything else happens in the run.
@@ -53,8 +53,8 @@ TEST_F(SettingsStoreTest, StoredValuesWinOverDefaultsAndAreNotRewritten) {
     auto settingsStore = open();
     const Settings settings = readSettings(*settingsStore, QStringLiteral("/srv/lab"));
     EXPECT_EQ(settings.DefSaveDir, QStringLiteral("/home/u/Документы"));
-    EXPECT_FALSE(settings.AutoDetectCom);
-    EXPECT_EQ(settings.SelectedCom, QStringLiteral("COM 7"));
+    EXPECT_FALSE(settings.Ports.AutoDetectCom);
+    EXPECT_EQ(settings.Ports.SelectedCom, QStringLiteral("COM 7"));
     EXPECT_EQ(stored(QStringLiteral("DefSaveDir")), QVariant(QStringLiteral("/home/u/Документы")));
 }
 
@@ -75,19 +75,19 @@ TEST_F(SettingsStoreTest, AnEmptySelectedComMeansComOneForTheRunAndIsWrittenBack
     store(QStringLiteral("SelectedCom"), QString());
     auto settingsStore = open();
     Settings settings = readSettings(*settingsStore, QStringLiteral("/srv/lab"));
-    EXPECT_EQ(settings.SelectedCom, QStringLiteral("COM 1"));
+    EXPECT_EQ(settings.Ports.SelectedCom, QStringLiteral("COM 1"));
     EXPECT_EQ(stored(QStringLiteral("SelectedCom")), QVariant(QString())) << "not yet at start";
-    ASSERT_TRUE(writePortSettings(*settingsStore, settings));
+    ASSERT_TRUE(writePortSettings(*settingsStore, settings.Ports));
     EXPECT_EQ(stored(QStringLiteral("SelectedCom")), QVariant(QStringLiteral("COM 1")));
 }
 
 TEST_F(SettingsStoreTest, WriteBackStoresOnlyThePortSettings) {
     auto settingsStore = open();
     Settings settings = readSettings(*settingsStore, QStringLiteral("/srv/lab"));
-    settings.AutoDetectCom = false;
-    settings.SelectedCom = QStringLiteral("COM 12");
+    settings.Ports.AutoDetectCom = false;
+    settings.Ports.SelectedCom = QStringLiteral("COM 12");
     settings.DefSaveDir = QStringLiteral("/elsewhere");
-    ASSERT_TRUE(writePortSettings(*settingsStore, settings));
+    ASSERT_TRUE(writePortSettings(*settingsStore, settings.Ports));
     EXPECT_EQ(stored(QStringLiteral("AutoDetectCom")).toInt(), 0);
     EXPECT_EQ(stored(QStringLiteral("SelectedCom")), QVariant(QStringLiteral("COM 12")));
     EXPECT_EQ(stored(QStringLiteral("DefSaveDir")), QVariant(QStringLiteral("/srv/lab")));
@@ -108,9 +108,9 @@ TEST_F(SettingsStoreTest, AWriteBackThatCannotBeStoredIsReported) {
     ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("settings.ini/x")));
     auto settingsStore = open();
     Settings settings;
-    settings.SelectedCom = QStringLiteral("COM 3");
+    settings.Ports.SelectedCom = QStringLiteral("COM 3");
     QString failure;
-    EXPECT_FALSE(writePortSettings(*settingsStore, settings, &failure));
+    EXPECT_FALSE(writePortSettings(*settingsStore, settings.Ports, &failure));
     EXPECT_TRUE(failure.contains(QStringLiteral("settings.ini"))) << failure.toStdString();
 }
 

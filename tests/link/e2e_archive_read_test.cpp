@@ -50,7 +50,7 @@ class ArchiveReadTest : public TempDatabaseTest {
 protected:
     std::unique_ptr<LinkRig> rigFor(SimulatedInstrument& instrument) {
         auto rig = std::make_unique<LinkRig>(db_, portsAt({{1, instrument.server.devicePath()}}));
-        rig->probePorts();
+        rig->link.probePorts();
         return rig;
     }
 };
@@ -62,7 +62,7 @@ TEST_F(ArchiveReadTest, OskRecordsArriveWithEveryField) {
     auto rig = rigFor(instrument);
     ASSERT_TRUE(rig->readArchive());
 
-    EXPECT_EQ(rig->exchange->state(), State::Connected);
+    EXPECT_EQ(rig->exchange().state(), State::Connected);
     EXPECT_EQ(rig->view.tabCaptions[0], QStringLiteral("ОСК-К9"));
     const auto rows = receivedRows(db_);
     ASSERT_EQ(rows.size(), 2u);
@@ -198,7 +198,7 @@ TEST_F(ArchiveReadTest, FramesSplitAcrossChunksAreReassembled) {
                                    {115200, 10, 2});
     auto rig = rigFor(instrument);
     ASSERT_TRUE(rig->readArchive());
-    EXPECT_EQ(rig->exchange->ReceivedTotal(), 6);
+    EXPECT_EQ(rig->exchange().ReceivedTotal(), 6);
     EXPECT_EQ(count(QStringLiteral("Data_Comm")), 6);
 }
 
@@ -208,7 +208,7 @@ TEST_F(ArchiveReadTest, DamagedFrameKeepsTheRowsBeforeItAndResetsTheLink) {
     auto rig = rigFor(instrument);
     ASSERT_TRUE(rig->readArchive());
 
-    EXPECT_EQ(rig->exchange->state(), State::Probing);
+    EXPECT_EQ(rig->exchange().state(), State::Probing);
     ASSERT_EQ(rig->view.messages.size(), 1u);
     EXPECT_EQ(rig->view.messages[0].text, QStringLiteral("Ошибка передачи данных !!!"));
     EXPECT_EQ(rig->view.panels[1], QStringLiteral("Отключен"));
@@ -234,13 +234,13 @@ TEST_F(ArchiveReadTest, SilenceDuringTheReadResetsTheLinkAndKeepsTheRows) {
     auto rig = rigFor(instrument);
     ASSERT_TRUE(rig->readArchive());
 
-    EXPECT_EQ(rig->exchange->state(), State::Probing);
+    EXPECT_EQ(rig->exchange().state(), State::Probing);
     EXPECT_TRUE(rig->view.messages.empty());
     EXPECT_EQ(rig->view.panels[1], QStringLiteral("Отключен"));
     EXPECT_EQ(count(QStringLiteral("Data_Comm")), 2);
     // The instrument stays silent, so probing goes on without identifying it again.
     ASSERT_TRUE(runUntil([&] { return rig->view.panels[0].startsWith("Опрос порта"); }));
-    EXPECT_FALSE(rig->exchange->Identified());
+    EXPECT_FALSE(rig->exchange().Identified());
 }
 
 TEST_F(ArchiveReadTest, PortVanishingMidReadResetsTheLinkWithoutLosingRows) {
@@ -262,7 +262,8 @@ TEST_F(ArchiveReadTest, PortVanishingMidReadResetsTheLinkWithoutLosingRows) {
     ASSERT_TRUE(rig->readArchive());
 
     EXPECT_EQ(portErrors, 1);  // the reset came from the port, not from the silence after it
-    EXPECT_EQ(rig->exchange->state(), State::Probing);
+    EXPECT_EQ(rig->view.outcomes.back().result, link::ReadResult::PortLost);
+    EXPECT_EQ(rig->exchange().state(), State::Probing);
     EXPECT_FALSE(rig->driver.IsOpen());
     EXPECT_EQ(rig->view.panels[1], QStringLiteral("Отключен"));
     const int stored = count(QStringLiteral("Data_Comm"));
@@ -270,9 +271,9 @@ TEST_F(ArchiveReadTest, PortVanishingMidReadResetsTheLinkWithoutLosingRows) {
     EXPECT_LE(stored, 3);
     // Probing goes on. Whether the old path opens again is not checked: the pseudo-terminal
     // number is free once the device is gone and a parallel test may be given it at once.
-    const int opensBefore = rig->exchange->PortIndex();
+    const int opensBefore = rig->exchange().PortIndex();
     ASSERT_TRUE(runUntil([&] { return rig->view.panels[0].startsWith("Опрос порта"); }));
-    EXPECT_EQ(rig->exchange->PortIndex(), opensBefore);
+    EXPECT_EQ(rig->exchange().PortIndex(), opensBefore);
 }
 
 TEST_F(ArchiveReadTest, UnknownInstrumentIsNotIdentified) {
@@ -284,8 +285,8 @@ TEST_F(ArchiveReadTest, UnknownInstrumentIsNotIdentified) {
 
     EXPECT_EQ(rig->view.messages[0].text, QStringLiteral("Прибор не опознан!"));
     EXPECT_EQ(rig->view.messages[0].caption, QStringLiteral("Ошибка"));
-    EXPECT_FALSE(rig->exchange->Identified());
-    EXPECT_EQ(rig->exchange->state(), State::Probing);
+    EXPECT_FALSE(rig->exchange().Identified());
+    EXPECT_EQ(rig->exchange().state(), State::Probing);
     EXPECT_FALSE(rig->view.readArchiveEnabled);
 }
 

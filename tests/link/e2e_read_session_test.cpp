@@ -14,36 +14,41 @@
 namespace vlr::test {
 namespace {
 
-using link::ReadOutcome;
+using link::ReadResult;
 using sim::InstrumentKind;
 
 class ReadSessionTest : public TempDatabaseTest {
 protected:
     // Runs one read against the COM1 device until the session ends.
-    ReadOutcome readFrom(const QString& device, int answerTimeoutMs = 10000) {
-        exchange_.reset();  // it holds the previous port and timer
+    ReadResult readFrom(const QString& device, int answerTimeoutMs = 10000) {
+        link_.reset();  // it holds the previous port and timer
         driver_ = std::make_unique<link::TCommPortDriver>(portsAt({{1, device}}));
         timer_ = link::makeQtTickTimer(TestTickMs);
-        exchange_ = std::make_unique<link::ExchangeController>(*driver_, *timer_, db_, view_);
-        exchange_->setPresentPorts(link::probePresentPorts(*driver_));
-        link::ArchiveReadSession session(*exchange_, view_, answerTimeoutMs);
+        link_ = std::make_unique<link::LinkSession>(*driver_, *timer_, db_, view_, settings_);
+        link_->probePorts();
+        link::ArchiveReadSession session(*link_, view_, answerTimeoutMs);
         session.start();
-        EXPECT_TRUE(runUntil([&] { return session.outcome() != ReadOutcome::Running; }));
-        return session.outcome();
+        EXPECT_TRUE(runUntil([&] { return session.finished(); }));
+        outcome_ = session.outcome();
+        readStarted_ = session.readStarted();
+        return outcome_.result;
     }
 
     QString text_;
     QTextStream out_{&text_};
     link::ConsoleExchangeView view_{out_, false};
+    const link::PortSettings settings_;
     std::unique_ptr<link::TCommPortDriver> driver_;
     std::unique_ptr<link::TickTimer> timer_;
-    std::unique_ptr<link::ExchangeController> exchange_;
+    std::unique_ptr<link::LinkSession> link_;
+    link::ReadOutcome outcome_;
+    bool readStarted_ = false;
 };
 
 TEST_F(ReadSessionTest, ReadsTheWholeArchiveAndPrintsItsProgress) {
     SimulatedInstrument instrument(
         instrumentSetup(InstrumentKind::Vtr, sim::generateArchives(InstrumentKind::Vtr, {3}, 1)));
-    EXPECT_EQ(readFrom(instrument.server.devicePath()), ReadOutcome::Complete);
+    EXPECT_EQ(readFrom(instrument.server.devicePath()), ReadResult::Complete);
     EXPECT_EQ(count(QStringLiteral("Data_Comm")), 3);
     const QStringList lines = text_.split('\n');
     EXPECT_TRUE(lines.contains(QStringLiteral("Опрос порта COM1...")));
@@ -58,19 +63,19 @@ TEST_F(ReadSessionTest, TellsEachWayAReadCanEnd) {
         sim::InstrumentSetup setup = instrumentSetup(InstrumentKind::Osk, {{}});
         setup.deviceSubType = 99;
         SimulatedInstrument unknown(setup);
-        EXPECT_EQ(readFrom(unknown.server.devicePath()), ReadOutcome::NotIdentified);
+        EXPECT_EQ(readFrom(unknown.server.devicePath()), ReadResult::UnknownInstrument);
         EXPECT_TRUE(text_.contains(QStringLiteral("Ошибка: Прибор не опознан!")));
     }
     {
         SimulatedInstrument empty(instrumentSetup(InstrumentKind::Osk, {{}}));
-        EXPECT_EQ(readFrom(empty.server.devicePath()), ReadOutcome::EmptyArchive);
+        EXPECT_EQ(readFrom(empty.server.devicePath()), ReadResult::EmptyArchive);
     }
     {
         sim::InstrumentSetup setup = instrumentSetup(
             InstrumentKind::Osk, sim::generateArchives(InstrumentKind::Osk, {2}, 1));
         setup.firmwareDate = QDate(2013, 1, 1);  // one day after the newest known
         SimulatedInstrument newer(setup);
-        EXPECT_EQ(readFrom(newer.server.devicePath()), ReadOutcome::UnknownFirmware);
+        EXPECT_EQ(readFrom(newer.server.devicePath()), ReadResult::UnknownFirmware);
         EXPECT_EQ(count(QStringLiteral("Data_Comm")), 0);
     }
     {
@@ -78,14 +83,18 @@ TEST_F(ReadSessionTest, TellsEachWayAReadCanEnd) {
             instrumentSetup(InstrumentKind::Osk,
                             sim::generateArchives(InstrumentKind::Osk, {4}, 1)),
             {2, 0, 0});
-        EXPECT_EQ(readFrom(damaged.server.devicePath()), ReadOutcome::TransmissionError);
+        EXPECT_EQ(readFrom(damaged.server.devicePath()), ReadResult::TransmissionError);
+        EXPECT_EQ(outcome_.received, 1);
+        EXPECT_EQ(outcome_.expected, 4);
     }
     {
         SimulatedInstrument silent(
             instrumentSetup(InstrumentKind::Osk,
                             sim::generateArchives(InstrumentKind::Osk, {4}, 1)),
             {0, 2, 0});
-        EXPECT_EQ(readFrom(silent.server.devicePath()), ReadOutcome::LinkLost);
+        EXPECT_EQ(readFrom(silent.server.devicePath()), ReadResult::NoInstrument);
+        EXPECT_TRUE(readStarted_);  // fell silent during the read, not before it
+        EXPECT_EQ(outcome_.received, 2);
     }
 }
 
@@ -97,14 +106,15 @@ TEST_F(ReadSessionTest, NoInstrumentWithinTheTimeAllowed) {
     silentModel.answer('n');  // silent from now on
     sim::PtyInstrumentServer server(silentModel, {0, 10, 0});
     server.open();
-    EXPECT_EQ(readFrom(server.devicePath(), 3 * TestTickMs), ReadOutcome::NoInstrument);
-    EXPECT_FALSE(exchange_->Identified());
+    EXPECT_EQ(readFrom(server.devicePath(), 3 * TestTickMs), ReadResult::NoInstrument);
+    EXPECT_FALSE(readStarted_);
+    EXPECT_FALSE(link_->exchange().Identified());
 }
 
 TEST_F(ReadSessionTest, SavedRowsGoIntoOneNewSavedFilePerArchive) {
     SimulatedInstrument instrument(instrumentSetup(
         InstrumentKind::Vtra, sim::generateArchives(InstrumentKind::Vtra, {3, 2}, 5)));
-    ASSERT_EQ(readFrom(instrument.server.devicePath()), ReadOutcome::Complete);
+    ASSERT_EQ(readFrom(instrument.server.devicePath()), ReadResult::Complete);
 
     const int older = createFile(QStringLiteral("Архив"), 2, true);
     const auto files = store::saveReceivedRows(db_, QStringLiteral("Архив"), 5, 2);
@@ -169,12 +179,12 @@ TEST_F(SimulatorToolTest, ServesAnArchiveOnThePathItPrints) {
     ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/"))) << device.toStdString();
 
     LinkRig rig(db_, portsAt({{1, device}}));
-    rig.probePorts();
+    rig.link.probePorts();
     ASSERT_TRUE(rig.readArchive());
     simulator.kill();
     simulator.waitForFinished();
 
-    EXPECT_EQ(rig.exchange->ReceivedTotal(), 4);
+    EXPECT_EQ(rig.exchange().ReceivedTotal(), 4);
     EXPECT_EQ(count(QStringLiteral("Data_Comm"), QStringLiteral("DeviceListId=1")), 4);
 }
 

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "link/comm_port_driver.h"
-#include "link/exchange_controller.h"
 #include "link/link_fakes.h"
-#include "link/port_probe.h"
+#include "link/link_session.h"
 #include "link/tick_timer.h"
 #include "sim/instrument_archive.h"
 #include "sim/pty_instrument_server.h"
@@ -61,36 +60,34 @@ inline sim::InstrumentSetup instrumentSetup(sim::InstrumentKind kind, sim::Archi
     return setup;
 }
 
-// The program's side: the real port driver and the exchange over the given COM devices.
+// The program's side: the link over the real port driver and the given COM devices, with a
+// short silence interval.
 class LinkRig {
 public:
-    LinkRig(store::Database& database, link::ComPortTable ports, link::PortSettings settings = {})
-        : driver(std::move(ports)), timer(link::makeQtTickTimer(TestTickMs)) {
+    LinkRig(const store::Database& database, link::ComPortTable ports,
+            link::PortSettings portSettings = {})
+        : driver(std::move(ports)),
+          timer(link::makeQtTickTimer(TestTickMs)),
+          settings(std::move(portSettings)),
+          link(driver, *timer, database, view, settings) {
         driver.setEnableDTROnOpen(false);
-        exchange =
-            std::make_unique<link::ExchangeController>(driver, *timer, database, view, settings);
     }
-    // What the port options dialog does at start.
-    void probePorts() {
-        exchange->setScanEnabled(false);
-        exchange->setPresentPorts(link::probePresentPorts(driver));
-    }
+    const link::ExchangeController& exchange() const { return link.exchange(); }
     bool waitConnected() {
-        return runUntil(
-            [this] { return exchange->state() == link::ExchangeController::State::Connected; });
+        return runUntil([this] { return link.state() == link::ExchangeState::Connected; });
     }
     // Identifies, reads, and waits until the read has ended one way or the other.
     bool readArchive() {
-        if (!waitConnected() || !exchange->A_ReadArcExecute())
+        if (!waitConnected() || !link.readArchive())
             return false;
-        return runUntil(
-            [this] { return exchange->state() != link::ExchangeController::State::Reading; });
+        return runUntil([this] { return link.state() != link::ExchangeState::Reading; });
     }
 
     link::TCommPortDriver driver;
     std::unique_ptr<link::TickTimer> timer;
     FakeExchangeView view;
-    std::unique_ptr<link::ExchangeController> exchange;
+    link::PortSettings settings;
+    link::LinkSession link;
 };
 
 inline link::ComPortTable portsAt(std::initializer_list<std::pair<int, QString>> entries) {

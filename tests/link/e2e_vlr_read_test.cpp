@@ -72,6 +72,29 @@ TEST_F(VlrReadTest, ReadsAndSavesTheArchive) {
     EXPECT_EQ(queryValue("SELECT count(*) FROM Data").toInt(), 5);
 }
 
+TEST_F(VlrReadTest, RecordsTheDatabaseRefusesFailTheReadAndAreCounted) {
+    {
+        // The disk fills up after the second record.
+        store::Database database;
+        database.open(folder_.filePath(store::Database::fileName()));
+        QSqlQuery(database.connection())
+            .exec(
+                QStringLiteral("CREATE TRIGGER disk_full BEFORE INSERT ON Data_Comm WHEN NEW.N > 2 "
+                               "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
+    }
+    SimulatedInstrument instrument(instrumentSetup(
+        sim::InstrumentKind::Vtr, sim::generateArchives(sim::InstrumentKind::Vtr, {5}, 4)));
+    const ToolRun run =
+        read(instrument.server.devicePath(), {"--timeout", "10", "--save", "Неполный"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out.count(QStringLiteral("disk is full")), 1) << run.out.toStdString();
+    EXPECT_FALSE(run.out.contains(QStringLiteral("Архив считан"))) << run.out.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Не сохранено записей: 3 из 5")))
+        << run.err.toStdString();
+    EXPECT_EQ(queryValue("SELECT count(*) FROM Data_Comm").toInt(), 2);  // stored rows stay
+    EXPECT_EQ(queryValue("SELECT count(*) FROM Catalog").toInt(), 0);    // nothing saved
+}
+
 TEST_F(VlrReadTest, ExitStatusTellsHowTheReadEnded) {
     {
         SimulatedInstrument damaged(

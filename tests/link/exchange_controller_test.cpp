@@ -46,7 +46,7 @@ protected:
         TempDatabaseTest::SetUp();
         port_.openable[0] = true;
         port_.openable[2] = true;
-        exchange_ = std::make_unique<ExchangeController>(port_, timer_, db_, view_);
+        exchange_ = std::make_unique<ExchangeController>(port_, timer_, db_, view_, settings_);
     }
 
     void presentPorts(std::initializer_list<int> numbers) {
@@ -100,9 +100,16 @@ protected:
         EXPECT_EQ(exchange_->ReceivedLength(), 0);
     }
 
+    // The last outcome reported.
+    ReadOutcome outcome() const {
+        EXPECT_FALSE(view_.outcomes.empty());
+        return view_.outcomes.empty() ? ReadOutcome{} : view_.outcomes.back();
+    }
+
     test::FakeSerialLink port_;
     test::FakeTickTimer timer_;
     test::FakeExchangeView view_;
+    PortSettings settings_;
     std::unique_ptr<ExchangeController> exchange_;
 };
 
@@ -136,7 +143,8 @@ TEST_F(ExchangeControllerTest, AutomaticSearchCyclesOverThePresentPorts) {
 }
 
 TEST_F(ExchangeControllerTest, FixedPortIsAlwaysTheSelectedOne) {
-    exchange_->setPortSettings({false, QStringLiteral("COM 3")});
+    // The run's settings, changed after the exchange began: the next choice of a port sees them.
+    settings_ = {false, QStringLiteral("COM 3")};
     presentPorts({1, 3});
     for (int i = 0; i < 3; ++i)
         timer_.tick();
@@ -146,7 +154,7 @@ TEST_F(ExchangeControllerTest, FixedPortIsAlwaysTheSelectedOne) {
 
     // A text naming no usable port leaves the port as it was.
     for (const QString& text : {QString(), QStringLiteral("COM 17")}) {
-        exchange_->setPortSettings({false, text});
+        settings_.SelectedCom = text;
         timer_.tick();
         EXPECT_EQ(port_.openedPorts.back(), 3);
     }
@@ -191,10 +199,12 @@ TEST_F(ExchangeControllerTest, KeepAliveNeedsAnEchoEveryTick) {
     EXPECT_EQ(exchange_->state(), State::Connected);
     timer_.tick();
     expectLinkReset();
+    EXPECT_TRUE(view_.outcomes.empty());  // no read was running
 }
 
 TEST_F(ExchangeControllerTest, Kind5ReadsBothArchivesInOrder) {
     connectKind5({3, 2});
+    EXPECT_TRUE(view_.outcomes.empty());
     port_.sent.clear();
     ASSERT_TRUE(exchange_->A_ReadArcExecute());
     EXPECT_FALSE(view_.readArchiveEnabled);
@@ -216,6 +226,24 @@ TEST_F(ExchangeControllerTest, Kind5ReadsBothArchivesInOrder) {
     EXPECT_EQ(view_.refreshes, 2);
     EXPECT_TRUE(view_.readArchiveEnabled);
     EXPECT_TRUE(view_.commOptionsEnabled);
+
+    // The same story as values: the states, the progress with the archive read, the outcome.
+    EXPECT_EQ(view_.states,
+              (std::vector<ExchangeState>{ExchangeState::Identifying, ExchangeState::Connected,
+                                          ExchangeState::Reading, ExchangeState::Connected}));
+    QStringList progress;
+    for (const ReadProgress& report : view_.progress)
+        progress << QStringLiteral("%1%2/%3@%4")
+                        .arg(report.reading ? "" : "end ")
+                        .arg(report.received)
+                        .arg(report.expected)
+                        .arg(report.archive);
+    EXPECT_EQ(progress, (QStringList{"0/5@0", "1/5@0", "2/5@0", "3/5@1", "4/5@1", "end 5/5@1"}));
+    ASSERT_EQ(view_.outcomes.size(), 1u);
+    EXPECT_EQ(outcome().result, ReadResult::Complete);
+    EXPECT_EQ(outcome().received, 5);
+    EXPECT_EQ(outcome().expected, 5);
+    EXPECT_EQ(outcome().notStored, 0);
 
     // A second read first deletes the kind's rows and numbers from 1 again.
     ASSERT_TRUE(exchange_->A_ReadArcExecute());
@@ -290,6 +318,9 @@ TEST_F(ExchangeControllerTest, DamagedRecordKeepsEarlierRowsAndResetsTheLink) {
     EXPECT_EQ(view_.messages[0].caption, QStringLiteral("Ошибка"));
     EXPECT_EQ(view_.messages[0].icon, MessageIcon::Error);
     expectLinkReset();
+    EXPECT_EQ(outcome().result, ReadResult::TransmissionError);
+    EXPECT_EQ(outcome().received, 1);
+    EXPECT_FALSE(view_.progress.back().reading);
     EXPECT_EQ(rows(), (QStringList{"0:1:1"}));
     EXPECT_TRUE(timer_.isActive());
     timer_.tick();
@@ -303,6 +334,7 @@ TEST_F(ExchangeControllerTest, ShortRecordPayloadIsATransmissionError) {
     ASSERT_EQ(view_.messages.size(), 1u);
     EXPECT_EQ(view_.messages[0].text, QStringLiteral("Ошибка передачи данных !!!"));
     expectLinkReset();
+    EXPECT_EQ(outcome().result, ReadResult::TransmissionError);
     EXPECT_EQ(count(QStringLiteral("Data_Comm")), 0);
 }
 
@@ -315,6 +347,7 @@ TEST_F(ExchangeControllerTest, SilenceWhileAFrameIsAwaitedResetsAfterTwoTicks) {
     EXPECT_EQ(exchange_->state(), State::Reading);
     timer_.tick();
     expectLinkReset();
+    EXPECT_EQ(outcome().result, ReadResult::NoInstrument);
     EXPECT_EQ(rows(), (QStringList{"0:1:1"}));
 }
 
@@ -324,6 +357,7 @@ TEST_F(ExchangeControllerTest, UnknownInstrumentIsNotIdentified) {
     EXPECT_EQ(view_.messages[0].text, QStringLiteral("Прибор не опознан!"));
     EXPECT_EQ(view_.messages[0].caption, QStringLiteral("Ошибка"));
     expectLinkReset();
+    EXPECT_EQ(outcome().result, ReadResult::UnknownInstrument);
     EXPECT_EQ(view_.tabCaptions, (std::array<QString, 3>{}));
 }
 
@@ -367,6 +401,8 @@ TEST_F(ExchangeControllerTest, NewerFirmwareStaysConnectedButCannotRead) {
     EXPECT_FALSE(view_.readArchiveEnabled);
     EXPECT_FALSE(exchange_->A_ReadArcExecute());
     EXPECT_TRUE(view_.messages.empty());
+    ASSERT_EQ(view_.outcomes.size(), 1u);
+    EXPECT_EQ(outcome().result, ReadResult::UnknownFirmware);
 }
 
 TEST_F(ExchangeControllerTest, EmptyArchiveIsReportedAndCannotBeRead) {
@@ -375,6 +411,7 @@ TEST_F(ExchangeControllerTest, EmptyArchiveIsReportedAndCannotBeRead) {
     EXPECT_EQ(view_.messages[0].text, QStringLiteral("Записей в архиве нет!"));
     EXPECT_EQ(view_.messages[0].caption, QStringLiteral("Информация"));
     EXPECT_EQ(view_.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(outcome().result, ReadResult::EmptyArchive);
     EXPECT_FALSE(view_.readArchiveEnabled);
     EXPECT_FALSE(exchange_->A_ReadArcExecute());
     EXPECT_EQ(port_.sent.count('n'), 0);
@@ -398,6 +435,7 @@ TEST_F(ExchangeControllerTest, OverlongFrameDropsTheBufferInsteadOfOverrunningIt
     EXPECT_EQ(exchange_->state(), State::Reading);
     port_.receive("0");
     expectLinkReset();
+    EXPECT_EQ(outcome().result, ReadResult::TransmissionError);
 }
 
 TEST_F(ExchangeControllerTest, FrameEndingRightAtTheBufferEndIsStillDecoded) {
@@ -425,6 +463,7 @@ TEST_F(ExchangeControllerTest, VanishingPortResetsTheLinkAndKeepsRows) {
     port_.openable[2] = false;  // the adapter is gone
     port_.vanish();
     expectLinkReset();
+    EXPECT_EQ(outcome().result, ReadResult::PortLost);
     EXPECT_EQ(rows(), (QStringList{"0:1:1"}));
     EXPECT_FALSE(exchange_->A_ReadArcExecute());
     port_.openedPorts.clear();
@@ -433,18 +472,37 @@ TEST_F(ExchangeControllerTest, VanishingPortResetsTheLinkAndKeepsRows) {
     EXPECT_EQ(port_.openedPorts, (std::vector<int>{1, 3}));
 }
 
-TEST_F(ExchangeControllerTest, InsertFailureIsShownAndTheReadGoesOn) {
-    connectKind5({2, 0});
+TEST_F(ExchangeControllerTest, InsertFailuresShowOneMessageAndTheReadEndsCountingThem) {
+    connectKind5({4, 0});
+    // The disk fills up after the first record.
+    QSqlQuery sql(db_.connection());
+    ASSERT_TRUE(sql.exec(
+        QStringLiteral("CREATE TRIGGER disk_full BEFORE INSERT ON Data_Comm WHEN NEW.N > 1 "
+                       "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END")));
+    port_.sent.clear();
     ASSERT_TRUE(exchange_->A_ReadArcExecute());
-    QSqlQuery drop(db_.connection());
-    ASSERT_TRUE(drop.exec(QStringLiteral("DROP TABLE Data_Comm")));
-    port_.receive(encodeShortFrame(pressRecord(1)));
+    for (int series = 1; series <= 4; ++series)
+        port_.receive(encodeShortFrame(pressRecord(series)));
+
     ASSERT_EQ(view_.messages.size(), 1u);
-    EXPECT_FALSE(view_.messages[0].text.isEmpty());
+    EXPECT_TRUE(view_.messages[0].text.contains(QStringLiteral("disk is full")));
     EXPECT_EQ(view_.messages[0].caption, QStringLiteral("Ошибка"));
-    EXPECT_EQ(exchange_->ReceivedTotal(), 1);
-    EXPECT_EQ(port_.sent.right(1), QByteArray("O"));
-    EXPECT_EQ(exchange_->state(), State::Reading);
+    EXPECT_EQ(port_.sent, QByteArray("nOOOZ"));  // every record was asked for
+    EXPECT_EQ(rows(), (QStringList{"0:1:1"}));
+    EXPECT_EQ(exchange_->state(), State::Connected);
+    EXPECT_EQ(view_.panels[0], QStringLiteral("Не сохранено записей: 3 из 4"));
+    EXPECT_EQ(outcome().result, ReadResult::Complete);
+    EXPECT_EQ(outcome().received, 4);
+    EXPECT_EQ(outcome().notStored, 3);
+
+    // The next read counts afresh.
+    ASSERT_TRUE(sql.exec(QStringLiteral("DROP TRIGGER disk_full")));
+    ASSERT_TRUE(exchange_->A_ReadArcExecute());
+    for (int series = 1; series <= 4; ++series)
+        port_.receive(encodeShortFrame(pressRecord(series)));
+    EXPECT_EQ(outcome().notStored, 0);
+    EXPECT_EQ(view_.panels[0], QString());
+    EXPECT_EQ(count(QStringLiteral("Data_Comm")), 4);
 }
 
 TEST_F(ExchangeControllerTest, ResetWhileAnInsertErrorIsShownEndsTheRead) {
@@ -458,6 +516,8 @@ TEST_F(ExchangeControllerTest, ResetWhileAnInsertErrorIsShownEndsTheRead) {
     expectLinkReset();
     EXPECT_EQ(port_.sent, sentBefore);
     EXPECT_EQ(exchange_->ReceivedTotal(), 0);
+    EXPECT_EQ(outcome().result, ReadResult::PortLost);
+    EXPECT_EQ(outcome().notStored, 1);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace vlr::test {
@@ -86,6 +87,9 @@ public:
         if (onMessage)
             onMessage();
     }
+    void setExchangeState(link::ExchangeState state) override { states.push_back(state); }
+    void setReadProgress(const link::ReadProgress& report) override { progress.push_back(report); }
+    void readEnded(const link::ReadOutcome& outcome) override { outcomes.push_back(outcome); }
 
     std::array<QString, 3> panels;
     std::array<QString, 3> tabCaptions;  // empty while a tab is hidden
@@ -94,6 +98,9 @@ public:
     bool refreshTimerActive = false;
     int refreshes = 0;
     std::vector<ShownMessage> messages;
+    std::vector<link::ExchangeState> states;
+    std::vector<link::ReadProgress> progress;
+    std::vector<link::ReadOutcome> outcomes;
     // Runs while a box is "open", as events may.
     std::function<void()> onMessage;
 };

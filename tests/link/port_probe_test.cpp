@@ -66,9 +66,11 @@ TEST_F(PortProbeTest, AutomaticSearchAlternatesOverThePresentPorts) {
     link::TCommPortDriver driver(tableFromVariables({{1, first.path()}, {3, third.path()}}));
     FakeTickTimer timer;
     FakeExchangeView view;
-    link::ExchangeController exchange(driver, timer, db_, view);
-    exchange.setScanEnabled(false);
-    exchange.setPresentPorts(link::probePresentPorts(driver));
+    const link::PortSettings settings;
+    link::LinkSession link(driver, timer, db_, view, settings);
+    const link::PresentPorts present = link.probePorts();
+    EXPECT_TRUE(present[0] && !present[1] && present[2]);
+    EXPECT_TRUE(link.exchange().ScanEnabled());
 
     const std::vector<std::pair<int, QString>> expected{
         {3, third.path()}, {1, first.path()}, {3, third.path()}, {1, first.path()}};
@@ -87,11 +89,11 @@ TEST_F(PortProbeTest, FixedPortIsTheOnlyOneProbed) {
         db_,
         tableFromVariables({{1, onFirst.server.devicePath()}, {3, onThird.server.devicePath()}}),
         {false, QStringLiteral("COM 3")});
-    rig.probePorts();
+    rig.link.probePorts();
     ASSERT_TRUE(rig.waitConnected());
 
     EXPECT_EQ(rig.view.panels[1], QStringLiteral("COM3/9600"));
-    EXPECT_EQ(rig.exchange->DeviceListId(), 2);
+    EXPECT_EQ(rig.exchange().DeviceListId(), 2);
     EXPECT_TRUE(onFirst.server.received().isEmpty());
 }
 

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+// The exchange's own texts, shown in the receive view's status bar and message boxes; `vlr read`
+// repeats some of them in its summary.
+namespace vlr::link::texts {
+
+inline QString errorCaption() {
+    return QStringLiteral("Ошибка");
+}
+inline QString informationCaption() {
+    return QStringLiteral("Информация");
+}
+inline QString instrumentNotIdentified() {
+    return QStringLiteral("Прибор не опознан!");
+}
+inline QString archiveEmpty() {
+    return QStringLiteral("Записей в архиве нет!");
+}
+inline QString recordTransmissionError() {
+    return QStringLiteral("Ошибка передачи данных !!!");
+}
+inline QString identificationTransmissionError() {
+    return QStringLiteral("Ошибка передачи. Повтор.");
+}
+inline QString unknownFirmware() {
+    return QStringLiteral("Неизвестная версия прибора");
+}
+inline QString disconnected() {
+    return QStringLiteral("Отключен");
+}
+inline QString asphaltTabCaption() {
+    return QStringLiteral("ВТР-К9 Асфальтобетон");
+}
+inline QString probingPort(int portNumber) {
+    return QStringLiteral("Опрос порта COM%1...").arg(portNumber);
+}
+inline QString identificationRequested() {
+    return QStringLiteral("Запрос типа прибора и версии...");
+}
+inline QString portState(int portNumber, int baudRate) {
+    return QStringLiteral("COM%1/%2").arg(portNumber).arg(baudRate);
+}
+inline QString receiving(int received, int expected) {
+    return QStringLiteral("Прием информации... Принято: %1/%2").arg(received).arg(expected);
+}
+// Left in the status bar when a read ends with records the database refused.
+inline QString recordsNotStored(int notStored, int received) {
+    return QStringLiteral("Не сохранено записей: %1 из %2").arg(notStored).arg(received);
+}
+
+}  // namespace vlr::link::texts

@@ -1,8 +1,7 @@
 #include "ui/comm_options_dialog.h"
 
-#include "app/settings.h"
-#include "link/exchange_controller.h"
-#include "link/serial_link.h"
+#include "link/link_session.h"
+#include "link/port_settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,17 +24,16 @@ QString portEntry(int number) {
 
 }  // namespace
 
-TForm_CommOptions::TForm_CommOptions(link::SerialLink& port, link::ExchangeController& exchange,
-                                     app::Settings& settings, QWidget* parent)
+TForm_CommOptions::TForm_CommOptions(link::LinkSession& session, link::PortSettings& settings,
+                                     QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      exchange_(exchange),
       settings_(settings) {
     setObjectName(QStringLiteral("Form_CommOptions"));
     setWindowTitle(QStringLiteral("Настройки"));
     setFixedSize(kClientWidth, kClientHeight);
     buildControls();
-    probePorts(port);
+    probePorts(session);
 }
 
 void TForm_CommOptions::buildControls() {
@@ -74,9 +72,8 @@ void TForm_CommOptions::buildControls() {
 
 // The only look at which ports exist during a run; a port another program holds right now
 // counts as absent.
-void TForm_CommOptions::probePorts(link::SerialLink& port) {
-    exchange_.setScanEnabled(false);
-    const link::PresentPorts present = link::probePresentPorts(port);
+void TForm_CommOptions::probePorts(link::LinkSession& session) {
+    const link::PresentPorts present = session.probePorts();
     CB_ComPort_->clear();
     for (int i = 0; i < static_cast<int>(present.size()); ++i) {
         if (present[i])
@@ -84,7 +81,6 @@ void TForm_CommOptions::probePorts(link::SerialLink& port) {
     }
     if (CB_ComPort_->count() > 0)
         CB_ComPort_->setCurrentIndex(0);
-    exchange_.setPresentPorts(present);
 }
 
 void TForm_CommOptions::showEvent(QShowEvent* event) {
@@ -107,7 +103,6 @@ void TForm_CommOptions::ChB_ComAutoClick() {
 void TForm_CommOptions::B_OkClick() {
     settings_.AutoDetectCom = ChB_ComAuto_->isChecked();
     settings_.SelectedCom = CB_ComPort_->currentText();
-    exchange_.setPortSettings({settings_.AutoDetectCom, settings_.SelectedCom});
     accept();
 }
 

@@ -1,19 +1,14 @@
 #pragma once
 
-#include "link/port_probe.h"
-
 #include <QDialog>
 
 class QCheckBox;
 class QComboBox;
 class QPushButton;
 
-namespace vlr::app {
-struct Settings;
-}
 namespace vlr::link {
-class ExchangeController;
-class SerialLink;
+class LinkSession;
+struct PortSettings;
 }  // namespace vlr::link
 
 namespace vlr::ui {
@@ -23,11 +18,11 @@ namespace vlr::ui {
 class TForm_CommOptions : public QDialog {
     Q_OBJECT
 public:
-    // Probes COM1..COM16 once through the exchange's port, holding the exchange's search back
-    // meanwhile, and hands the present ports to the exchange. OK writes the two port fields of
-    // the run's settings record and gives them to the exchange for its next choice of a port.
-    TForm_CommOptions(link::SerialLink& port, link::ExchangeController& exchange,
-                      app::Settings& settings, QWidget* parent = nullptr);
+    // Probes COM1..COM16 once through the link's port, the exchange's search held back
+    // meanwhile, and hands the present ports to the exchange. OK writes the run's port
+    // settings, the record the exchange reads at its next choice of a port.
+    TForm_CommOptions(link::LinkSession& session, link::PortSettings& settings,
+                      QWidget* parent = nullptr);
 
     QCheckBox* autoDetectBox() const { return ChB_ComAuto_; }
     QComboBox* portList() const { return CB_ComPort_; }
@@ -39,13 +34,12 @@ protected:
 
 private:
     void buildControls();
-    void probePorts(link::SerialLink& port);
+    void probePorts(link::LinkSession& session);
     void FormShow();
     void ChB_ComAutoClick();
     void B_OkClick();
 
-    link::ExchangeController& exchange_;
-    app::Settings& settings_;
+    link::PortSettings& settings_;
     QCheckBox* ChB_ComAuto_ = nullptr;
     QComboBox* CB_ComPort_ = nullptr;
     QPushButton* B_Ok_ = nullptr;

@@ -3,7 +3,7 @@
 #include "docs/cell_text.h"
 #include "docs/document_kind.h"
 #include "grid/data_grid.h"
-#include "link/exchange_controller.h"
+#include "link/link_session.h"
 #include "link/tick_timer.h"
 #include "store/query.h"
 #include "store/record_row.h"
@@ -263,8 +263,8 @@ void TForm_Comm::buildMenus() {
     connect(A_CommOptions_, &QAction::triggered, this, [this] { A_CommOptionsExecute(); });
 }
 
-void TForm_Comm::attachExchange(link::ExchangeController* exchange) {
-    exchange_ = exchange;
+void TForm_Comm::hostLink(std::unique_ptr<link::LinkSession> session) {
+    link_ = std::move(session);
 }
 
 grid::DataGrid* TForm_Comm::grid(link::CommTab tab) const {
@@ -277,7 +277,7 @@ void TForm_Comm::LockCommCommands() {
 }
 
 void TForm_Comm::UnlockCommCommands() {
-    A_ReadArc_->setEnabled(exchange_ && exchange_->Identified());
+    A_ReadArc_->setEnabled(link_ && link_->exchange().Identified());
     A_CommOptions_->setEnabled(true);
 }
 
@@ -286,7 +286,6 @@ void TForm_Comm::setStatusText(int panel, const QString& text) {
     label->setText(text);
     // Texts written in the middle of a long step are seen at once.
     label->repaint();
-    updateReadProgress();
 }
 
 void TForm_Comm::showTab(link::CommTab tab, const QString& caption) {
@@ -314,14 +313,10 @@ void TForm_Comm::setCommOptionsEnabled(bool enabled) {
 
 void TForm_Comm::startRefreshTimer() {
     Timer_refresh_->start();
-    readProgress_->setValue(0);
-    readProgress_->show();
-    updateReadProgress();
 }
 
 void TForm_Comm::stopRefreshTimer() {
     Timer_refresh_->stop();
-    readProgress_->hide();
 }
 
 void TForm_Comm::RefreshCommView() {
@@ -345,13 +340,29 @@ void TForm_Comm::showMessage(const QString& text, const QString& caption, link::
     prompter_.tell(this, text, caption, promptIcon(icon));
 }
 
+// The status texts tell the state; the view has nothing more to show for it.
+void TForm_Comm::setExchangeState(link::ExchangeState) {}
+
+// Received of expected records while a read runs, in the panel the exchange leaves empty.
+void TForm_Comm::setReadProgress(const link::ReadProgress& progress) {
+    readProgress_->setVisible(progress.reading);
+    if (!progress.reading)
+        return;
+    readProgress_->setMaximum(progress.expected);
+    readProgress_->setValue(progress.received);
+    readProgress_->repaint();
+}
+
+// The exchange has shown the outcome already, in the status bar or in a message box.
+void TForm_Comm::readEnded(const link::ReadOutcome&) {}
+
 void TForm_Comm::TabShow(int index) {
     switch (static_cast<link::CommTab>(index)) {
         case link::CommTab::Osk:
             CommViewDeviceListId_ = 1;
             break;
         case link::CommTab::Vtr: {
-            const int kind = exchange_ ? exchange_->DeviceListId() : 0;
+            const int kind = link_ ? link_->exchange().DeviceListId() : 0;
             CommViewDeviceListId_ = kind >= 2 && kind <= 5 ? kind : 2;
             break;
         }
@@ -364,26 +375,19 @@ void TForm_Comm::TabShow(int index) {
 }
 
 void TForm_Comm::Timer_refreshTimer() {
-    if (exchange_ && CommViewDeviceListId_ == exchange_->DeviceListId() &&
-        CommViewArc_ == exchange_->CurrentArchive())
+    if (link_ && CommViewDeviceListId_ == link_->exchange().DeviceListId() &&
+        CommViewArc_ == link_->exchange().CurrentArchive())
         RefreshCommView();
 }
 
 void TForm_Comm::A_ReadArcExecute() {
-    if (exchange_)
-        exchange_->A_ReadArcExecute();
+    if (link_)
+        link_->readArchive();
 }
 
 void TForm_Comm::A_CommOptionsExecute() {
     if (optionsDialog_)
         optionsDialog_->exec();
-}
-
-void TForm_Comm::updateReadProgress() {
-    if (!exchange_ || readProgress_->isHidden())
-        return;
-    readProgress_->setMaximum(exchange_->ExpectedTotal());
-    readProgress_->setValue(exchange_->ReceivedTotal());
 }
 
 }  // namespace vlr::ui

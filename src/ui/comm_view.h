@@ -20,7 +20,7 @@ namespace vlr::grid {
 class DataGrid;
 }
 namespace vlr::link {
-class ExchangeController;
+class LinkSession;
 class TickTimer;
 }  // namespace vlr::link
 namespace vlr::store {
@@ -44,9 +44,11 @@ public:
                std::unique_ptr<link::TickTimer> refreshTimer, QWidget* parent = nullptr);
     ~TForm_Comm() override;
 
-    // The exchange this is the view of: the read command runs it, and the refresh timer
-    // reloads only what it is reading. Must outlive the view, or be detached with nullptr.
-    void attachExchange(link::ExchangeController* exchange);
+    // Takes the run's link, whose exchange has this view as its view: the read command runs
+    // it, and the refresh timer reloads only the kind and archive it is reading. The link
+    // lives as long as the view, shown or hidden.
+    void hostLink(std::unique_ptr<link::LinkSession> session);
+    link::LinkSession* linkSession() const { return link_.get(); }
     // The dialog "COM-порт" shows modally; created after the view (its probe uses the port).
     void setOptionsDialog(QDialog* dialog) { optionsDialog_ = dialog; }
 
@@ -76,6 +78,9 @@ public:
     void stopRefreshTimer() override;
     void RefreshCommView() override;
     void showMessage(const QString& text, const QString& caption, link::MessageIcon icon) override;
+    void setExchangeState(link::ExchangeState state) override;
+    void setReadProgress(const link::ReadProgress& progress) override;
+    void readEnded(const link::ReadOutcome& outcome) override;
 
 private:
     void buildPages();
@@ -85,12 +90,10 @@ private:
     void Timer_refreshTimer();
     void A_ReadArcExecute();
     void A_CommOptionsExecute();
-    void updateReadProgress();
 
     const store::Database& database_;
     Prompter& prompter_;
     std::unique_ptr<link::TickTimer> Timer_refresh_;
-    link::ExchangeController* exchange_ = nullptr;
     QDialog* optionsDialog_ = nullptr;
 
     QTabWidget* PageControl_Comm_ = nullptr;
@@ -104,6 +107,9 @@ private:
 
     int CommViewDeviceListId_ = 0;
     int CommViewArc_ = 0;
+
+    // Last: the exchange talks to the parts above until it is gone.
+    std::unique_ptr<link::LinkSession> link_;
 };
 
 }  // namespace vlr::ui

@@ -1,8 +1,7 @@
 #include "ui/comm_options_dialog.h"
 
-#include "app/settings.h"
-#include "link/exchange_controller.h"
 #include "link/link_fakes.h"
+#include "link/link_session.h"
 #include "support/temp_database.h"
 
 #include <QApplication>
@@ -16,27 +15,13 @@
 namespace vlr::test {
 namespace {
 
-// Notes whether the exchange could search while the dialog opened each port.
-class ProbeWatchingLink : public FakeSerialLink {
-public:
-    bool openPort() override {
-        if (exchange)
-            scanEnabledAtOpen.push_back(exchange->ScanEnabled());
-        return FakeSerialLink::openPort();
-    }
-    const link::ExchangeController* exchange = nullptr;
-    std::vector<bool> scanEnabledAtOpen;
-};
-
 class CommOptionsDialogTest : public TempDatabaseTest {
 protected:
     void SetUp() override {
         TempDatabaseTest::SetUp();
         port_.openable[0] = true;
         port_.openable[2] = true;
-        exchange_ = std::make_unique<link::ExchangeController>(port_, timer_, db_, view_);
-        port_.exchange = exchange_.get();
-        exchange_->setPresentPorts({});  // the search is allowed before the probe holds it back
+        link_ = std::make_unique<link::LinkSession>(port_, timer_, db_, view_, settings_);
     }
     QStringList entries(const ui::TForm_CommOptions& dialog) const {
         QStringList all;
@@ -45,15 +30,15 @@ protected:
         return all;
     }
 
-    ProbeWatchingLink port_;
+    FakeSerialLink port_;
     FakeTickTimer timer_;
     FakeExchangeView view_;
-    std::unique_ptr<link::ExchangeController> exchange_;
-    app::Settings settings_;
+    link::PortSettings settings_;
+    std::unique_ptr<link::LinkSession> link_;
 };
 
-TEST_F(CommOptionsDialogTest, ProbesOnceHoldingTheSearchBackAndHandsThePortsToTheExchange) {
-    ui::TForm_CommOptions dialog(port_, *exchange_, settings_);
+TEST_F(CommOptionsDialogTest, ProbesOnceAndHandsThePresentPortsToTheExchange) {
+    ui::TForm_CommOptions dialog(*link_, settings_);
 
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Настройки"));
     EXPECT_EQ(dialog.size(), QSize(291, 145));
@@ -61,14 +46,13 @@ TEST_F(CommOptionsDialogTest, ProbesOnceHoldingTheSearchBackAndHandsThePortsToTh
     EXPECT_EQ(dialog.cancelButton()->size(), QSize(75, 25));
     EXPECT_EQ(dialog.cancelButton()->geometry().right(), 291 - 8 - 1);
     EXPECT_EQ(port_.openedPorts.size(), 16u);
-    EXPECT_EQ(port_.scanEnabledAtOpen, std::vector<bool>(16, false));
     EXPECT_FALSE(port_.isOpen());
     EXPECT_EQ(entries(dialog), (QStringList{"COM 1", "COM 3"}));
     EXPECT_EQ(dialog.portList()->currentText(), QStringLiteral("COM 1"));
-    EXPECT_TRUE(exchange_->ScanEnabled());
-    EXPECT_TRUE(exchange_->PresentPorts()[0]);
-    EXPECT_FALSE(exchange_->PresentPorts()[1]);
-    EXPECT_TRUE(exchange_->PresentPorts()[2]);
+    EXPECT_TRUE(link_->exchange().ScanEnabled());
+    EXPECT_TRUE(link_->exchange().PresentPorts()[0]);
+    EXPECT_FALSE(link_->exchange().PresentPorts()[1]);
+    EXPECT_TRUE(link_->exchange().PresentPorts()[2]);
 
     // Automatic detection searches the present ports only: COM3 comes after COM1.
     timer_.tick();
@@ -78,7 +62,7 @@ TEST_F(CommOptionsDialogTest, ProbesOnceHoldingTheSearchBackAndHandsThePortsToTh
 TEST_F(CommOptionsDialogTest, OkStoresBothSettingsForTheNextProbeAndCancelKeepsThem) {
     settings_.AutoDetectCom = false;
     settings_.SelectedCom = QStringLiteral("com 3");
-    ui::TForm_CommOptions dialog(port_, *exchange_, settings_);
+    ui::TForm_CommOptions dialog(*link_, settings_);
 
     dialog.show();
     EXPECT_FALSE(dialog.autoDetectBox()->isChecked());
@@ -121,7 +105,7 @@ TEST_F(CommOptionsDialogTest, OkStoresBothSettingsForTheNextProbeAndCancelKeepsT
 
 TEST_F(CommOptionsDialogTest, WithoutPortsTheListIsEmptyAndOkStoresAnEmptyPort) {
     port_.openable = {};
-    ui::TForm_CommOptions dialog(port_, *exchange_, settings_);
+    ui::TForm_CommOptions dialog(*link_, settings_);
     EXPECT_EQ(dialog.portList()->count(), 0);
 
     settings_.AutoDetectCom = false;

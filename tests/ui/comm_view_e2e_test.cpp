@@ -5,8 +5,8 @@
 #include "ui/comm_options_dialog.h"
 #include "ui/comm_view.h"
 
-#include "app/settings.h"
 #include "grid/data_grid.h"
+#include "link/link_session.h"
 #include "support/scripted_prompter.h"
 
 #include <QAction>
@@ -51,14 +51,14 @@ TEST_F(CommViewEndToEndTest, TheReadCommandBringsEveryRecordIntoTheGrids) {
     Com1Variable com1(instrument.server.devicePath());
 
     ScriptedPrompter prompter;
+    link::PortSettings settings;
+    // The system's port table, as the program builds it: COM1 is what VLR_COM1 names.
     link::TCommPortDriver port;
     port.setEnableDTROnOpen(false);
     const std::unique_ptr<link::TickTimer> comOut = link::makeQtTickTimer(TestTickMs);
     ui::TForm_Comm view(db_, prompter, link::makeQtTickTimer(TestTickMs));
-    link::ExchangeController exchange(port, *comOut, db_, view);
-    view.attachExchange(&exchange);
-    app::Settings settings;
-    ui::TForm_CommOptions options(port, exchange, settings, &view);
+    view.hostLink(std::make_unique<link::LinkSession>(port, *comOut, db_, view, settings));
+    ui::TForm_CommOptions options(*view.linkSession(), settings, &view);
     view.setOptionsDialog(&options);
     view.show();
 

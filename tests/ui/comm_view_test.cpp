@@ -2,8 +2,8 @@
 
 #include "grid/data_grid.h"
 #include "grid/rows_mime.h"
-#include "link/exchange_controller.h"
 #include "link/link_fakes.h"
+#include "link/link_session.h"
 #include "sim/instrument_archive.h"
 #include "sim/instrument_model.h"
 #include "support/scripted_prompter.h"
@@ -35,12 +35,11 @@ protected:
         refresh_ = refresh.get();
         view_ = std::make_unique<ui::TForm_Comm>(db_, prompter_, std::move(refresh));
         port_.openable[0] = true;
-        exchange_ = std::make_unique<link::ExchangeController>(port_, comOut_, db_, *view_);
-        view_->attachExchange(exchange_.get());
-        std::array<bool, 16> present{};
-        present[0] = true;
-        exchange_->setPresentPorts(present);
+        view_->hostLink(
+            std::make_unique<link::LinkSession>(port_, comOut_, db_, *view_, settings_));
+        view_->linkSession()->probePorts();
     }
+    const link::ExchangeController& exchange() { return view_->linkSession()->exchange(); }
 
     // The instrument answers the letters the exchange has sent so far, one answer each; the
     // letters its answers provoke wait for the next call.
@@ -66,7 +65,7 @@ protected:
         comOut_.tick();  // identification request
         answerPending();
         answerPending();  // keep-alive echo
-        ASSERT_EQ(exchange_->state(), link::ExchangeController::State::Connected);
+        ASSERT_EQ(exchange().state(), link::ExchangeState::Connected);
     }
 
     QTabWidget& pages() { return *view_->pageControl(); }
@@ -78,8 +77,8 @@ protected:
     FakeSerialLink port_;
     FakeTickTimer comOut_;
     FakeTickTimer* refresh_ = nullptr;
+    link::PortSettings settings_;
     std::unique_ptr<ui::TForm_Comm> view_;
-    std::unique_ptr<link::ExchangeController> exchange_;
     std::unique_ptr<sim::InstrumentModel> instrument_;
     int answered_ = 0;
 };
@@ -133,7 +132,7 @@ TEST_F(CommViewTest, ReadingBothArchivesShowsTabsReloadsTheReadOneAndCountsInThe
     // Archive 1 is read now: the shown tab of archive 0 is no longer reloaded.
     answerPending();
     answerPending();
-    ASSERT_EQ(exchange_->CurrentArchive(), 1);
+    ASSERT_EQ(exchange().CurrentArchive(), 1);
     refresh_->tick();
     EXPECT_EQ(grid(CommTab::Vtr).rowCount(), 1);
 

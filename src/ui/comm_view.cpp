@@ -243,6 +243,7 @@ void TForm_Comm::buildStatusBar() {
     readProgress_ = new QProgressBar(panels_[kProgressPanel]);
     readProgress_->setObjectName(QStringLiteral("ProgressBar_Read"));
     readProgress_->setFormat(QStringLiteral("%v из %m"));
+    readProgress_->setAccessibleName(QStringLiteral("Принято записей"));
     readProgress_->hide();
     auto* progressLayout = new QVBoxLayout(panels_[kProgressPanel]);
     progressLayout->setContentsMargins(1, 1, 1, 1);
@@ -291,6 +292,7 @@ void TForm_Comm::setStatusText(int panel, const QString& text) {
 void TForm_Comm::showTab(link::CommTab tab, const QString& caption) {
     const int index = static_cast<int>(tab);
     PageControl_Comm_->setTabText(index, caption);
+    grids_.at(static_cast<size_t>(index))->setAccessibleName(caption);
     const bool firstTab = PageControl_Comm_->isHidden();
     PageControl_Comm_->setTabVisible(index, true);
     PageControl_Comm_->show();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/exchange_view.h"
+#include "link/tick_timer.h"
 
 #include <QList>
 #include <QString>
@@ -21,8 +22,7 @@ class DataGrid;
 }
 namespace vlr::link {
 class LinkSession;
-class TickTimer;
-}  // namespace vlr::link
+}
 namespace vlr::store {
 class Database;
 }
@@ -39,14 +39,18 @@ class Prompter;
 class TForm_Comm : public QWidget, public link::ExchangeView {
     Q_OBJECT
 public:
-    // refreshTimer is Timer_refresh (1500 ms); tests pass one they tick themselves.
-    TForm_Comm(const store::Database& database, Prompter& prompter,
-               std::unique_ptr<link::TickTimer> refreshTimer, QWidget* parent = nullptr);
+    static constexpr int RefreshIntervalMs = 1500;
+
+    // refreshTimer is Timer_refresh; tests pass one they tick themselves.
+    TForm_Comm(
+        const store::Database& database, Prompter& prompter,
+        std::unique_ptr<link::TickTimer> refreshTimer = link::makeQtTickTimer(RefreshIntervalMs),
+        QWidget* parent = nullptr);
     ~TForm_Comm() override;
 
     // Takes the run's link, whose exchange has this view as its view: the read command runs
     // it, and the refresh timer reloads only the kind and archive it is reading. The link
-    // lives as long as the view, shown or hidden.
+    // lives as long as the view, shown or hidden; a null session ends it (the port closes).
     void hostLink(std::unique_ptr<link::LinkSession> session);
     link::LinkSession* linkSession() const { return link_.get(); }
     // The dialog "COM-порт" shows modally; created after the view (its probe uses the port).

@@ -90,6 +90,10 @@ QString DataGrid::keyField() const {
     return model_->keyField();
 }
 
+void DataGrid::setExtraFields(const QStringList& fields) {
+    model_->setExtraFields(fields);
+}
+
 void DataGrid::setTitleLines(int lines) {
     titles_->setTitleLines(lines);
     updateGeometries();
@@ -287,12 +291,14 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    // The platform's select-all binding would also answer other chords: only Ctrl+A does.
-    if (event->matches(QKeySequence::SelectAll)) {
-        event->accept();
-        return;
-    }
     QTableView::keyPressEvent(event);
+}
+
+void DataGrid::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    // Row heights are counted in lines of the grid's font.
+    if (event->type() == QEvent::FontChange)
+        setRowLines(rowLines_);
 }
 
 void DataGrid::keyboardSearch(const QString&) {

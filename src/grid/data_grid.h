@@ -38,6 +38,8 @@ public:
     int columnOfField(const QString& field) const;  // -1 when no column shows it
     void setKeyField(const QString& field);         // e.g. "DataId"
     QString keyField() const;
+    // Fields kept for value() beyond the columns' and the key's (from the next load on).
+    void setExtraFields(const QStringList& fields);
     void setTitleLines(int lines);
     void setRowLines(int lines);
 
@@ -93,6 +95,7 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void keyboardSearch(const QString& search) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -24,10 +24,6 @@ int fieldIndexOrThrow(const QStringList& fields, const QString& field) {
     return index;
 }
 
-// A first guess of the row count of a forward-only read: a growing vector would copy
-// every value several times.
-constexpr size_t kReservedRows = 1024;
-
 }  // namespace
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -35,8 +31,7 @@ GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
 void GridModel::setColumns(std::vector<GridColumn> columns) {
     beginResetModel();
     columns_ = std::move(columns);
-    rows_ = 0;
-    values_.clear();
+    rows_.reset(0);
     fields_.clear();
     columnFields_.clear();
     keyFieldIndex_ = -1;
@@ -48,15 +43,50 @@ void GridModel::setKeyField(const QString& field) {
     keyFieldIndex_ = indexOfField(fields_, field);
 }
 
-void GridModel::adoptFields(const QStringList& fields) {
-    std::vector<int> columnFields;
-    columnFields.reserve(columns_.size());
+void GridModel::setExtraFields(const QStringList& fields) {
+    extraFields_ = fields;
+}
+
+std::vector<int> GridModel::adoptFields(const QStringList& fields) {
+    QStringList wanted;
     for (const GridColumn& column : columns_)
-        columnFields.push_back(fieldIndexOrThrow(fields, column.field));
-    const int keyIndex = keyField_.isEmpty() ? -1 : fieldIndexOrThrow(fields, keyField_);
-    fields_ = fields;
+        wanted << column.field;
+    if (!keyField_.isEmpty())
+        wanted << keyField_;
+    wanted << extraFields_;
+
+    QStringList kept;
+    std::vector<int> positions;
+    std::vector<int> columnFields;
+    for (const QString& field : wanted) {
+        int index = indexOfField(kept, field);
+        if (index < 0) {
+            positions.push_back(fieldIndexOrThrow(fields, field));
+            index = static_cast<int>(kept.size());
+            kept << fields.at(positions.back());
+        }
+        if (columnFields.size() < columns_.size())
+            columnFields.push_back(index);
+    }
+    fields_ = kept;
     columnFields_ = std::move(columnFields);
-    keyFieldIndex_ = keyIndex;
+    keyFieldIndex_ = indexOfField(fields_, keyField_);
+    return positions;
+}
+
+std::vector<int> GridModel::beginLoad(const QStringList& fields) {
+    beginResetModel();
+    std::vector<int> positions;
+    try {
+        positions = adoptFields(fields);
+    } catch (...) {
+        // A failed load leaves the grid empty, as a row set that did not open.
+        rows_.reset(0);
+        endResetModel();
+        throw;
+    }
+    rows_.reset(static_cast<int>(positions.size()));
+    return positions;
 }
 
 void GridModel::loadFromQuery(QSqlQuery& query) {
@@ -65,68 +95,44 @@ void GridModel::loadFromQuery(QSqlQuery& query) {
     for (int i = 0; i < record.count(); ++i)
         fields << record.fieldName(i);
 
-    beginResetModel();
-    rows_ = 0;
-    values_.clear();
-    try {
-        adoptFields(fields);
-    } catch (...) {
-        endResetModel();
-        throw;
-    }
-    const int fieldCount = static_cast<int>(fields.size());
-    const int size = query.size();
-    values_.reserve(static_cast<size_t>(fieldCount) *
-                    (size > 0 ? static_cast<size_t>(size) : kReservedRows));
+    const std::vector<int> positions = beginLoad(fields);
     while (query.next()) {
-        for (int i = 0; i < fieldCount; ++i)
-            values_.push_back(query.value(i));
-        ++rows_;
+        for (int position : positions)
+            rows_.append(query.value(position));
+        rows_.endRow();
     }
     endResetModel();
 }
 
 void GridModel::setRows(const QStringList& fields, const std::vector<QVariantList>& rows) {
-    beginResetModel();
-    rows_ = 0;
-    values_.clear();
-    try {
-        adoptFields(fields);
-    } catch (...) {
-        endResetModel();
-        throw;
-    }
-    const auto fieldCount = static_cast<qsizetype>(fields.size());
-    values_.reserve(rows.size() * static_cast<size_t>(fieldCount));
+    const std::vector<int> positions = beginLoad(fields);
     for (const QVariantList& row : rows) {
-        for (qsizetype i = 0; i < fieldCount; ++i)
-            values_.push_back(i < row.size() ? row.at(i) : QVariant());
-        ++rows_;
+        for (int position : positions)
+            rows_.append(position < row.size() ? QVariant(row.at(position)) : QVariant());
+        rows_.endRow();
     }
     endResetModel();
 }
 
 void GridModel::clearRows() {
     beginResetModel();
-    rows_ = 0;
-    values_.clear();
+    rows_.reset(0);
     endResetModel();
 }
 
 const QVariant& GridModel::at(int row, int fieldIndex) const {
-    return values_[static_cast<size_t>(row) * static_cast<size_t>(fields_.size()) +
-                   static_cast<size_t>(fieldIndex)];
+    return rows_.at(row, fieldIndex);
 }
 
 QVariant GridModel::value(int row, const QString& field) const {
     const int index = indexOfField(fields_, field);
-    if (row < 0 || row >= rows_ || index < 0)
+    if (row < 0 || row >= rows_.rowCount() || index < 0)
         return {};
     return at(row, index);
 }
 
 QVariant GridModel::key(int row) const {
-    if (row < 0 || row >= rows_ || keyFieldIndex_ < 0)
+    if (row < 0 || row >= rows_.rowCount() || keyFieldIndex_ < 0)
         return {};
     return at(row, keyFieldIndex_);
 }
@@ -134,14 +140,14 @@ QVariant GridModel::key(int row) const {
 int GridModel::rowOfKey(const QVariant& key) const {
     if (keyFieldIndex_ < 0 || !key.isValid())
         return -1;
-    for (int row = 0; row < rows_; ++row)
+    for (int row = 0; row < rows_.rowCount(); ++row)
         if (at(row, keyFieldIndex_) == key)
             return row;
     return -1;
 }
 
 QString GridModel::cellText(int row, int column) const {
-    if (row < 0 || row >= rows_ || column < 0 || column >= columnCount())
+    if (row < 0 || row >= rows_.rowCount() || column < 0 || column >= columnCount())
         return {};
     const QVariant& value = at(row, columnFields_[static_cast<size_t>(column)]);
     const GridColumn& description = columns_[static_cast<size_t>(column)];
@@ -151,7 +157,7 @@ QString GridModel::cellText(int row, int column) const {
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : rows_;
+    return parent.isValid() ? 0 : rows_.rowCount();
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const {

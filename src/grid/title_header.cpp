@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include <algorithm>
+
 namespace vlr::grid {
 
 namespace {

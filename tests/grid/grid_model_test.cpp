@@ -63,6 +63,7 @@ TEST_F(GridModelTest, ReadsAQueryAndShowsItThroughTheColumns) {
     grid::GridModel model;
     model.setColumns(columns());
     model.setKeyField(QStringLiteral("DataId"));
+    model.setExtraFields({QStringLiteral("Comment")});
     QSqlQuery byN = ordered(QStringLiteral("N"));
     model.loadFromQuery(byN);
 
@@ -73,6 +74,9 @@ TEST_F(GridModelTest, ReadsAQueryAndShowsItThroughTheColumns) {
     EXPECT_EQ(model.rowOfKey(8), -1);
     EXPECT_TRUE(model.value(1, QStringLiteral("comment")).isNull());
     EXPECT_EQ(model.value(0, QStringLiteral("Comment")).toString(), QStringLiteral("прим."));
+    EXPECT_EQ(model.keptFields(),
+              (QStringList{QStringLiteral("N"), QStringLiteral("DataId"), QStringLiteral("F1"),
+                           QStringLiteral("T1"), QStringLiteral("Comment")}));
     // Field names match without case; text functions shape the cells; null shows empty.
     EXPECT_EQ(model.data(model.index(1, 2)).toString(), QStringLiteral("1.46"));
     EXPECT_EQ(model.data(model.index(1, 3)).toString(), QStringLiteral("б"));
@@ -112,12 +116,17 @@ TEST_F(GridModelTest, GridFitsVisibleColumnsToItsWidthAndStartsOnTheFirstRow) {
 
     EXPECT_EQ(grid.currentKey(), QVariant(9));
     EXPECT_TRUE(grid.currentValue(QStringLiteral("T1")).isNull());
+    EXPECT_FALSE(grid.currentValue(QStringLiteral("Comment")).isValid());  // not kept
     EXPECT_TRUE(grid.isColumnHidden(1));
     const int width = grid.viewport()->width();
     EXPECT_EQ(grid.columnWidth(0) + grid.columnWidth(2) + grid.columnWidth(3), width);
     EXPECT_NEAR(grid.columnWidth(3), width * 90 / 180, 1);
     EXPECT_GE(grid.rowHeight(0), 2 * grid.fontMetrics().lineSpacing());
     EXPECT_GE(grid.horizontalHeader()->height(), 2 * grid.fontMetrics().lineSpacing());
+    QFont larger = grid.font();
+    larger.setPixelSize(30);
+    grid.setFont(larger);  // rows keep their two lines of the new font
+    EXPECT_GE(grid.rowHeight(0), 60);
 
     grid.resize(300, 200);
     QApplication::processEvents();

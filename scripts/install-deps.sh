@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev libqt6sql6-sqlite libsqlite3-dev qt6-serialport-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 python3-xlrd python3-olefile python3-xlwt
+    fonts-liberation poppler-utils
 )
 
 missing=()

@@ -22,6 +22,8 @@ struct CliCommand {
     QString summary;  // one line for `vlr --help`
     // Receives the arguments after the command name; returns the process exit code.
     std::function<int(const QStringList& args, CliStreams& io)> run;
+    // Lays out text (printing), which needs the fonts of a GUI application.
+    bool drawsText = false;
 };
 
 std::vector<CliCommand>& cliCommands();

@@ -1,20 +1,7 @@
-#include "cli/cli_command.h"
+#include "cli/saved_file_command.h"
 #include "docs/document_export.h"
-#include "docs/document_kind.h"
-#include "store/database.h"
-#include "store/query.h"
-#include "store/record_row.h"
-#include "store/statements.h"
 #include "store/store_error.h"
 #include "xls/xls_error.h"
-
-#include <QCommandLineParser>
-#include <QDir>
-#include <QFileInfo>
-#include <QSqlQuery>
-
-#include <optional>
-#include <stdexcept>
 
 namespace vlr::cli {
 namespace {
@@ -35,152 +22,25 @@ const char kUsage[] =
     "\n"
     "Exit codes: 0 exported, 1 the file or the workbook failed, 2 wrong options.\n";
 
-// A failure of the command: its text and the exit code.
-struct Failure {
-    QString text;
-    int code;
-};
-
-struct SavedFile {
-    int id = 0;
-    int deviceListId = 0;
-};
-
-SavedFile savedFileOf(QSqlQuery& rows) {
-    return SavedFile{rows.value(QStringLiteral("FileNameId")).toInt(),
-                     rows.value(QStringLiteral("DeviceListId")).toInt()};
-}
-
-SavedFile findById(const store::Database& database, const QString& idText) {
-    bool ok = false;
-    const int id = idText.toInt(&ok);
-    if (!ok)
-        throw Failure{QStringLiteral("--id needs a whole number, not '%1'").arg(idText), 2};
-    store::Query find(database, store::ADOQuery_FindFile());
-    QSqlQuery& rows = find.set(QStringLiteral("PFileNameId"), id).open();
-    if (!rows.next() || !rows.value(QStringLiteral("FileSaved")).toBool())
-        throw Failure{QStringLiteral("there is no saved file with id %1").arg(id), 1};
-    return savedFileOf(rows);
-}
-
-// Several saved files may share a name; the oldest one is meant, as the catalog lists it first.
-SavedFile findByName(const store::Database& database, const QString& name) {
-    const Failure missing{QStringLiteral("there is no saved file named '%1'").arg(name), 1};
-    if (name.size() > store::ADOQuery_FindFileId().params.first().size)
-        throw missing;
-    store::Query find(database, store::ADOQuery_FindFileId());
-    QSqlQuery& rows =
-        find.set(QStringLiteral("PFileName"), name).set(QStringLiteral("PFileSaved"), true).open();
-    std::optional<SavedFile> oldest;
-    QString oldestTime;
-    while (rows.next()) {
-        const QString created = rows.value(QStringLiteral("DataTime")).toString();
-        const SavedFile file = savedFileOf(rows);
-        if (!oldest || created < oldestTime || (created == oldestTime && file.id < oldest->id)) {
-            oldest = file;
-            oldestTime = created;
-        }
+QString writeWorkbook(const store::Database& database, int fileNameId,
+                      const docs::DocumentKind& kind, const store::Statement& search,
+                      const QString& path) {
+    try {
+        docs::exportDocument(database, fileNameId, kind, search, path);
+    } catch (const store::StoreError& error) {
+        throw CommandFailure{
+            docs::exportFailedText() + QStringLiteral(" (") + error.message() + QLatin1Char(')'),
+            1};
+    } catch (const xls::XlsError& error) {
+        throw CommandFailure{error.message(), 1};
     }
-    if (!oldest)
-        throw missing;
-    return *oldest;
-}
-
-// The typed order as the sorted columns of the kind's grid: only the kind's own field names
-// are accepted, so no typed text reaches the statement.
-store::Statement searchStatementFor(const docs::DocumentKind& kind, const QString& sortText) {
-    if (sortText.isNull())
-        return store::ADOQuery_Search();
-    QVector<store::SortColumn> sorted;
-    for (const QString& term : sortText.split(QLatin1Char(','))) {
-        const QStringList words = term.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        const bool descending =
-            words.size() == 2 && words[1].compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
-        const bool ascending =
-            words.size() == 2 && words[1].compare(QLatin1String("ASC"), Qt::CaseInsensitive) == 0;
-        const docs::ExportColumn* column = words.isEmpty() ? nullptr : kind.column(words[0]);
-        if (column == nullptr || (words.size() == 2 && !descending && !ascending) ||
-            words.size() > 2) {
-            QStringList fields;
-            for (const docs::ExportColumn& known : kind.columns)
-                fields << known.field;
-            throw Failure{QStringLiteral("cannot sort by '%1': use the fields %2, each optionally "
-                                         "followed by DESC")
-                              .arg(term.trimmed(), fields.join(QStringLiteral(", "))),
-                          2};
-        }
-        sorted.push_back(store::SortColumn{column->field, descending});
-    }
-    return store::documentSearchStatement(store::orderByLine(sorted));
-}
-
-QString outputPath(const QString& out) {
-    return QFileInfo(out).suffix().isEmpty() ? out + QStringLiteral(".xls") : out;
+    return docs::exportSucceededText(path);
 }
 
 int runExport(const QStringList& args, CliStreams& io) {
-    QCommandLineParser parser;
-    const QCommandLineOption help(QStringLiteral("help"));
-    const QCommandLineOption file(QStringLiteral("file"), QString(), QStringLiteral("NAME"));
-    const QCommandLineOption id(QStringLiteral("id"), QString(), QStringLiteral("N"));
-    const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("PATH"));
-    const QCommandLineOption sort(QStringLiteral("sort"), QString(), QStringLiteral("ORDER"));
-    parser.addOptions({help, file, id, out, sort});
-    try {
-        if (!parser.parse(QStringList{QStringLiteral("vlr export")} + args))
-            throw Failure{parser.errorText(), 2};
-        if (parser.isSet(help)) {
-            io.out << kUsage;
-            return 0;
-        }
-        if (!parser.positionalArguments().isEmpty())
-            throw Failure{QStringLiteral("unexpected argument '%1'")
-                              .arg(parser.positionalArguments().first()),
-                          2};
-        if (parser.isSet(file) == parser.isSet(id))
-            throw Failure{QStringLiteral("give either --file NAME or --id N"), 2};
-        if (parser.value(out).isEmpty())
-            throw Failure{QStringLiteral("give the workbook to write with --out PATH.xls"), 2};
-
-        const QString databasePath = QDir::current().filePath(store::Database::fileName());
-        if (!QFileInfo::exists(databasePath))
-            throw Failure{QStringLiteral("there is no %1 in %2")
-                              .arg(store::Database::fileName(), QDir::currentPath()),
-                          1};
-        store::Database database;
-        database.open(databasePath);
-        const SavedFile saved = parser.isSet(id) ? findById(database, parser.value(id))
-                                                 : findByName(database, parser.value(file));
-        const docs::DocumentKind* kind = docs::documentKindFor(saved.deviceListId);
-        if (kind == nullptr)
-            throw Failure{QStringLiteral("file %1 is of the unknown instrument kind %2")
-                              .arg(saved.id)
-                              .arg(saved.deviceListId),
-                          1};
-        const store::Statement search =
-            searchStatementFor(*kind, parser.isSet(sort) ? parser.value(sort) : QString());
-        const QString path = outputPath(parser.value(out));
-        try {
-            docs::exportDocument(database, saved.id, *kind, search, path);
-        } catch (const store::StoreError& error) {
-            throw Failure{docs::exportFailedText() + QStringLiteral(" (") + error.message() +
-                              QLatin1Char(')'),
-                          1};
-        }
-        io.out << docs::exportSucceededText(path) << '\n';
-        return 0;
-    } catch (const Failure& failure) {
-        io.err << "vlr export: " << failure.text << '\n';
-        if (failure.code == 2)
-            io.err << "Run 'vlr export --help' for the options.\n";
-        return failure.code;
-    } catch (const store::StoreError& error) {
-        io.err << "vlr export: " << error.message() << '\n';
-        return 1;
-    } catch (const xls::XlsError& error) {
-        io.err << "vlr export: " << error.message() << '\n';
-        return 1;
-    }
+    return runSavedFileCommand(
+        {QStringLiteral("export"), QString::fromUtf8(kUsage), QStringLiteral("xls"), writeWorkbook},
+        args, io);
 }
 
 const CliRegistration registration{{QStringLiteral("export"),

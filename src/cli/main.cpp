@@ -1,8 +1,10 @@
 #include "cli/cli_command.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <algorithm>
+#include <memory>
 
 namespace vlr::cli {
 
@@ -30,7 +32,18 @@ void printUsage(QTextStream& stream) {
 
 int main(int argc, char* argv[]) {
     using namespace vlr::cli;
-    QCoreApplication app(argc, argv);
+    // The tool never shows a window: a command that lays out text gets the fonts of a GUI
+    // application on the offscreen platform, the others need no platform at all.
+    const bool drawsText =
+        argc > 1 &&
+        std::any_of(cliCommands().begin(), cliCommands().end(), [&](const CliCommand& command) {
+            return command.drawsText && command.name == argv[1];
+        });
+    if (drawsText)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app =
+        drawsText ? std::make_unique<QGuiApplication>(argc, argv)
+                  : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Velaron"));
     QCoreApplication::setApplicationName(QStringLiteral("VLR"));
 

@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vlr::docs {
@@ -13,15 +14,41 @@ int decimalsOf(DisplayFormat format) {
     return format == DisplayFormat::OneDecimal ? 1 : 2;
 }
 
-// Rounded to the format's decimals; a value that rounds to zero loses its minus sign.
+// Rounded to the format's decimals half away from zero, from the shortest decimal form of the
+// value: 2.675 gives 2.68 as it reads, although its binary value lies just below. A value that
+// rounds to zero loses its minus sign.
 QString fixedText(double value, DisplayFormat format, QChar separator) {
-    QString text = QString::number(value, 'f', decimalsOf(format));
-    if (text.startsWith(QLatin1Char('-')) &&
-        text.count(QRegularExpression(QStringLiteral("[1-9]"))) == 0)
-        text.remove(0, 1);
-    if (separator != QLatin1Char('.'))
-        text.replace(QLatin1Char('.'), separator);
-    return text;
+    const int decimals = decimalsOf(format);
+    QString digits = QString::number(std::fabs(value), 'f', QLocale::FloatingPointShortest);
+    int point = digits.indexOf(QLatin1Char('.'));
+    if (point < 0) {
+        point = digits.size();
+        digits += QLatin1Char('.');
+    }
+    digits += QString(decimals, QLatin1Char('0'));
+    const bool roundUp =
+        digits.size() > point + 1 + decimals && digits.at(point + 1 + decimals) >= QLatin1Char('5');
+    digits.truncate(point + 1 + decimals);
+    for (int i = digits.size() - 1; roundUp && i >= -1; --i) {
+        if (i < 0) {
+            digits.prepend(QLatin1Char('1'));
+            break;
+        }
+        if (digits.at(i) == QLatin1Char('.'))
+            continue;
+        if (digits.at(i) != QLatin1Char('9')) {
+            digits[i] = QChar(digits.at(i).unicode() + 1);
+            break;
+        }
+        digits[i] = QLatin1Char('0');
+    }
+    const bool zero = std::all_of(digits.begin(), digits.end(), [](QChar c) {
+        return c == QLatin1Char('0') || c == QLatin1Char('.');
+    });
+    if (value < 0 && !zero)
+        digits.prepend(QLatin1Char('-'));
+    digits.replace(QLatin1Char('.'), separator);
+    return digits;
 }
 
 QLocale userLocale() {
@@ -32,15 +59,26 @@ QLocale userLocale() {
 
 // The user's short date and long time formats; a two-digit year in the short format would lose
 // the century, so the year is always written with four. The time zone is not written: the
-// readings are wall-clock times.
+// readings are wall-clock times. The formats are worked out once per locale, as a report
+// writes thousands of date-times.
 QString userDateTimeText(const QDate& date, const QTime& time) {
+    struct Formats {
+        QString localeName;
+        QString date;
+        QString time;
+    };
+    static Formats formats;
     const QLocale locale;
-    static const QRegularExpression shortYear(QStringLiteral("(?<!y)yy(?!y)"));
-    static const QRegularExpression zone(QStringLiteral("\\s*t+"));
-    const QString dateFormat =
-        locale.dateFormat(QLocale::ShortFormat).replace(shortYear, QStringLiteral("yyyy"));
-    const QString timeFormat = locale.timeFormat(QLocale::LongFormat).remove(zone).trimmed();
-    return locale.toString(date, dateFormat) + QLatin1Char(' ') + locale.toString(time, timeFormat);
+    if (formats.localeName != locale.name() || formats.date.isEmpty()) {
+        static const QRegularExpression shortYear(QStringLiteral("(?<!y)yy(?!y)"));
+        static const QRegularExpression zone(QStringLiteral("\\s*t+"));
+        formats = Formats{
+            locale.name(),
+            locale.dateFormat(QLocale::ShortFormat).replace(shortYear, QStringLiteral("yyyy")),
+            locale.timeFormat(QLocale::LongFormat).remove(zone).trimmed()};
+    }
+    return locale.toString(date, formats.date) + QLatin1Char(' ') +
+           locale.toString(time, formats.time);
 }
 
 bool isNumber(const QVariant& value) {

@@ -1,0 +1,147 @@
+#include "docs/document_report.h"
+
+#include "docs/cell_text.h"
+#include "store/query.h"
+#include "store/record_row.h"
+#include "store/row_cursor.h"
+#include "store/statements.h"
+
+#include <QHash>
+
+namespace vlr::docs {
+namespace {
+
+constexpr int kTitleHeight = 64;
+constexpr int kHeaderHeight = 60;
+constexpr int kDataHeight = 40;
+constexpr int kFooterHeight = 20;
+constexpr int kLeftMargin = 72;
+constexpr int kRightEdge = 1046;  // the right margin on A4 landscape
+
+report::TextCell framedCell(const ReportColumn& column, int height, const QString& text,
+                            report::CellFont font, Qt::Alignment alignment) {
+    // A split column's halves share its cell height.
+    const int half = height / 2;
+    const int top = column.half == CellHalf::Lower ? half : 0;
+    const int cellHeight = column.half == CellHalf::Whole ? height : half;
+    report::TextCell cell;
+    cell.rect = QRect(column.x, top, column.width, cellHeight);
+    cell.text = text;
+    cell.font = font;
+    cell.alignment = alignment;
+    cell.frameSides = report::FrameAll;
+    return cell;
+}
+
+report::Band titleBand(const ReportTable& table) {
+    report::TextCell title;
+    title.rect = QRect(kLeftMargin, 0, table.titleWidth, kTitleHeight);
+    title.text = table.title;
+    title.font = report::CellFont{QStringLiteral("Arial"), 14, true};
+    title.alignment = Qt::AlignLeft | Qt::AlignTop;
+    return report::Band{report::BandKind::ReportTitle, kTitleHeight, {title}};
+}
+
+report::Band headerBand(const ReportTable& table) {
+    report::Band band{report::BandKind::PageHeader, kHeaderHeight, {}};
+    const report::CellFont font{QStringLiteral("Arial"), double(table.headingPointSize), true};
+    for (const ReportColumn& column : table.columns)
+        band.cells.push_back(
+            framedCell(column, kHeaderHeight, column.heading, font, Qt::AlignCenter));
+    return band;
+}
+
+report::Band dataBand(const ReportTable& table) {
+    report::Band band{report::BandKind::MasterData, kDataHeight, {}};
+    const report::CellFont font{QStringLiteral("Arial"), 10, false};
+    for (const ReportColumn& column : table.columns) {
+        const QString reference = QStringLiteral("[%1.\"%2\"]").arg(table.dataSet, column.field);
+        report::TextCell cell = framedCell(column, kDataHeight, reference, font, column.alignment);
+        const DisplayFormat format = column.format;
+        cell.format = [format](const QVariant& value) { return reportText(value, format); };
+        band.cells.push_back(cell);
+    }
+    return band;
+}
+
+report::Band footerBand() {
+    report::TextCell number;
+    number.rect = QRect(844, 0, kRightEdge - 844, kFooterHeight);
+    number.text = QStringLiteral("Стр. [PAGE#] из [TOTALPAGES]");
+    number.alignment = Qt::AlignRight | Qt::AlignVCenter;
+    return report::Band{report::BandKind::PageFooter, kFooterHeight, {number}};
+}
+
+// The print row set read straight from SQLite, each field as the value type the report's
+// formats expect: N an integer, DateTime a wall-clock date-time, F1..F10 doubles, texts.
+class PrintRows : public report::RowSource {
+public:
+    PrintRows(const store::Database& database, int fileNameId, const store::Statement& search)
+        : query_(database, store::printStatementFor(search)) {
+        query_.set(QStringLiteral("PFileNameId"), fileNameId);
+        cursor_ = std::make_unique<store::RowCursor>(database, query_);
+    }
+
+    int fieldIndex(const QString& name) const override {
+        const int index = cursor_->columnIndex(name);
+        if (index >= 0)
+            types_.insert(index, fieldTypeOf(name));
+        return index;
+    }
+    bool next() override { return cursor_->next(); }
+    QVariant value(int field) const override {
+        if (cursor_->isNull(field))
+            return QVariant();
+        switch (types_.value(field, FieldType::Text)) {
+            case FieldType::Integer:
+                return cursor_->integer(field);
+            case FieldType::DateTime: {
+                const QDateTime stored = store::fromStoredDateTime(
+                    QString::fromUtf8(cursor_->utf8(field).data(), cursor_->utf8(field).size()));
+                return stored.isValid() ? QVariant(stored) : QVariant();
+            }
+            case FieldType::Number:
+                return cursor_->number(field);
+            case FieldType::Text:
+                break;
+        }
+        const QByteArrayView text = cursor_->utf8(field);
+        return QString::fromUtf8(text.data(), text.size());
+    }
+
+private:
+    store::Query query_;
+    std::unique_ptr<store::RowCursor> cursor_;
+    mutable QHash<int, FieldType> types_;
+};
+
+}  // namespace
+
+report::ReportLayout reportLayout(const DocumentKind& kind) {
+    report::ReportLayout layout;
+    layout.page.paper = QPageSize::A4;
+    layout.page.orientation = QPageLayout::Landscape;
+    layout.page.margins = QMargins(kLeftMargin, 25, 25, 25);
+    layout.dataSet = kind.report.dataSet;
+    layout.bands = {titleBand(kind.report), headerBand(kind.report), dataBand(kind.report),
+                    footerBand()};
+    return layout;
+}
+
+std::unique_ptr<report::RowSource> openPrintRows(const store::Database& database, int fileNameId,
+                                                 const store::Statement& search) {
+    return std::make_unique<PrintRows>(database, fileNameId, search);
+}
+
+report::Preparation prepareDocumentReport(const store::Database& database, int fileNameId,
+                                          const DocumentKind& kind,
+                                          const store::Statement& search) {
+    const std::unique_ptr<report::RowSource> rows = openPrintRows(database, fileNameId, search);
+    return report::prepareReport(reportLayout(kind), *rows);
+}
+
+QString printFailedText() {
+    return QStringLiteral("Не могу напечатать файл!");
+}
+
+}  // namespace vlr::docs

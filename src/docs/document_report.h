@@ -1,0 +1,34 @@
+#pragma once
+
+#include "docs/document_kind.h"
+#include "report/prepared_report.h"
+#include "report/report_layout.h"
+#include "store/statement.h"
+
+#include <memory>
+
+namespace vlr::store {
+class Database;
+}
+
+namespace vlr::docs {
+
+// The printed report of a kind: A4 landscape, the title on the first page, the column headings
+// on every page, one line of cells per record and "Стр. N из M" at the foot of every page.
+report::ReportLayout reportLayout(const DocumentKind& kind);
+
+// The records of a file as the report reads them: the print statement taking over the text of
+// the given search statement, so they come in its order. Throws store::StoreError when the
+// rows cannot be opened; a failure while they are read throws it too.
+std::unique_ptr<report::RowSource> openPrintRows(const store::Database& database, int fileNameId,
+                                                 const store::Statement& search);
+
+// Opens the rows of a file and prepares its report. Throws store::StoreError when the rows
+// cannot be opened; a failed preparation comes back in the result.
+report::Preparation prepareDocumentReport(const store::Database& database, int fileNameId,
+                                          const DocumentKind& kind, const store::Statement& search);
+
+// The message when the file's rows cannot be read for printing.
+QString printFailedText();
+
+}  // namespace vlr::docs

@@ -202,7 +202,6 @@ TForm_Comm::TForm_Comm(const store::Database& database, Prompter& prompter,
     layout->addStretch(0);
     layout->addWidget(panels_[0]->parentWidget());
     buildMenus();
-    Timer_refresh_->stop();
     Timer_refresh_->onTick = [this] { Timer_refreshTimer(); };
 }
 
@@ -270,16 +269,6 @@ void TForm_Comm::hostLink(std::unique_ptr<link::LinkSession> session) {
 
 grid::DataGrid* TForm_Comm::grid(link::CommTab tab) const {
     return grids_.at(static_cast<size_t>(tab));
-}
-
-void TForm_Comm::LockCommCommands() {
-    A_ReadArc_->setEnabled(false);
-    A_CommOptions_->setEnabled(false);
-}
-
-void TForm_Comm::UnlockCommCommands() {
-    A_ReadArc_->setEnabled(link_ && link_->exchange().Identified());
-    A_CommOptions_->setEnabled(true);
 }
 
 void TForm_Comm::setStatusText(int panel, const QString& text) {

@@ -61,9 +61,7 @@ public:
     QAction* A_ReadArc() const { return A_ReadArc_; }
     QAction* A_CommOptions() const { return A_CommOptions_; }
 
-    // Operations of the view.
-    void LockCommCommands();
-    void UnlockCommCommands();
+    // What the view shows: the kind and archive of the shown tab's rows.
     int CommViewDeviceListId() const { return CommViewDeviceListId_; }
     int CommViewArc() const { return CommViewArc_; }
 

@@ -192,7 +192,6 @@ TForm_Comm::TForm_Comm(const store::Database& database, Prompter& prompter,
       Timer_refresh_(std::move(refreshTimer)) {
     setObjectName(QStringLiteral("Form_Comm"));
     setWindowTitle(QStringLiteral("Прием данных"));
-    resize(720, 540);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

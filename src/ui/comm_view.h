@@ -4,6 +4,7 @@
 #include "link/tick_timer.h"
 
 #include <QList>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -70,6 +71,9 @@ public:
     grid::DataGrid* grid(link::CommTab tab) const;
     QLabel* statusPanel(int panel) const { return panels_.at(static_cast<size_t>(panel)); }
     QProgressBar* readProgress() const { return readProgress_; }
+
+    // The design size, which the main window's child window takes.
+    QSize sizeHint() const override { return {720, 540}; }
 
     // link::ExchangeView
     void setStatusText(int panel, const QString& text) override;

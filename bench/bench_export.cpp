@@ -178,7 +178,7 @@ void compareWithXlwt(const QString& databasePath, int file, const QDir& folder, 
     const QByteArray self =
         QFile::encodeName(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
     const QByteArray script = QFile::encodeName(
-        QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("xlwt_export.py")));
+        QStringLiteral(VLR_BENCH_SOURCE_DIR "/xlwt_export.py"));
     const QByteArray database = QFile::encodeName(databasePath);
     const QByteArray id = QByteArray::number(file);
     std::vector<ChildResult> ours;

@@ -35,6 +35,10 @@ function(vlr_add_area_tests name dir)
     endif()
     add_executable(${name} ${sources})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+    # Scripts beside the tests are found by this path, not by __FILE__, which a compiler
+    # cache may have made relative.
+    target_compile_definitions(${name} PRIVATE
+        VLR_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}/${dir}")
     vlr_target_options(${name})
     target_link_libraries(${name} PRIVATE ${ARGN} vlr_testsupport GTest::gtest GTest::gmock)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST

@@ -13,6 +13,7 @@ namespace vlr::grid {
 struct GridColumn {
     using TextFunction = std::function<QString(const QVariant&)>;
 
+    GridColumn() = default;
     // Brace lists may stop after any argument: the rest keep these defaults.
     GridColumn(QString fieldName, QString titleText = QString(), int startWidth = 64,
                Qt::Alignment cellAlignment = Qt::AlignLeft | Qt::AlignVCenter,

@@ -1,7 +1,6 @@
 #include "link/frame_codec.h"
 
 #include <QLocale>
-#include <QTime>
 
 namespace vlr::link {
 namespace {
@@ -119,7 +118,7 @@ std::uint16_t ReadWord(const std::uint8_t* bytes, int position) {
     return static_cast<std::uint16_t>(bytes[position] + 256u * bytes[position + 1]);
 }
 
-QDateTime ReadDateTime(const std::uint8_t* bytes, int position) {
+DateTimeReading ReadDateTime(const std::uint8_t* bytes, int position) {
     const int second = bytes[position] > 59 ? 0 : bytes[position];
     const int minute = bytes[position + 1] > 59 ? 0 : bytes[position + 1];
     const int hour = bytes[position + 2] > 23 ? 0 : bytes[position + 2];
@@ -129,8 +128,8 @@ QDateTime ReadDateTime(const std::uint8_t* bytes, int position) {
     const int month = (rawMonth == 0 || rawMonth > 12) ? 1 : rawMonth;
     const QDate date(2000 + bytes[position + 5], month, day);
     if (!date.isValid())
-        return QDateTime(QDate(2005, 1, 1), QTime(0, 0));
-    return QDateTime(date, QTime(hour, minute, second));
+        return {QDate(2005, 1, 1), QTime(0, 0)};
+    return {date, QTime(hour, minute, second)};
 }
 
 QDate ReadVersionDate(const std::uint8_t* bytes, int position) {

@@ -2,8 +2,8 @@
 
 #include <QByteArray>
 #include <QDate>
-#include <QDateTime>
 #include <QString>
+#include <QTime>
 
 #include <cstdint>
 
@@ -37,9 +37,19 @@ int DecodeShortFrame(std::uint8_t* buffer, int highestIndex);
 
 // Little-endian unsigned word of decoded bytes position and position + 1.
 std::uint16_t ReadWord(const std::uint8_t* bytes, int position);
+// The instrument clock's reading: a wall-clock date and time of no time zone, so that an hour
+// which a clock change here skips or repeats is kept as the instrument recorded it.
+struct DateTimeReading {
+    QDate date;
+    QTime time;
+    bool operator==(const DateTimeReading& other) const {
+        return date == other.date && time == other.time;
+    }
+};
+
 // Six bytes: seconds, minutes, hours, day, month, two-digit year. Out-of-range parts are
 // replaced; a day that does not exist in its month gives 1 January 2005, 00:00:00.
-QDateTime ReadDateTime(const std::uint8_t* bytes, int position);
+DateTimeReading ReadDateTime(const std::uint8_t* bytes, int position);
 // Three bytes: two-digit year, month, day; anything that is not a valid date (including a
 // byte of 100 or more) gives 1 January 2000.
 QDate ReadVersionDate(const std::uint8_t* bytes, int position);

@@ -3,6 +3,7 @@
 #include "link/frame_codec.h"
 #include "link/record_tables.h"
 #include "store/query.h"
+#include "store/record_row.h"
 #include "store/statements.h"
 
 namespace vlr::link {
@@ -17,6 +18,11 @@ void handOffRecord(const RecordContext& record, const RecordFields& fields,
     for (const auto& [name, value] : fields)
         insert.set(name, value);
     insert.exec();
+}
+
+QString storedDateTime(const std::uint8_t* payload, int position) {
+    const DateTimeReading reading = ReadDateTime(payload, position);
+    return store::toStoredDateTime(reading.date, reading.time);
 }
 
 RecordFields oskFields(const std::uint8_t* payload) {
@@ -35,7 +41,7 @@ RecordFields oskFields(const std::uint8_t* payload) {
         {QStringLiteral("PT4"), modeText},
         {QStringLiteral("PF1"), ScaledValue(ReadWord(payload, 4), 10)},
         {QStringLiteral("PF2"), ScaledValue(ReadWord(payload, 6), 10)},
-        {QStringLiteral("PDateTime"), ReadDateTime(payload, 8)},
+        {QStringLiteral("PDateTime"), storedDateTime(payload, 8)},
     };
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDateTime>
 #include <QString>
 #include <QVariant>
 #include <QVector>
@@ -53,6 +52,10 @@ RecordFields oskFields(const std::uint8_t* payload);
 RecordFields vtrFields(const std::uint8_t* payload, int deviceSubType);
 RecordFields vtraStrengthFields(const std::uint8_t* payload, int deviceSubType);
 RecordFields vtraAsphaltFields(const std::uint8_t* payload, int deviceSubType);
+
+// PDateTime of the instrument's clock reading at position, as the stored text: a wall-clock
+// reading never passes through this computer's time zone.
+QString storedDateTime(const std::uint8_t* payload, int position);
 
 // Writes one Data_Comm row.
 void handOffRecord(const RecordContext& record, const RecordFields& fields,

@@ -123,7 +123,7 @@ RecordFields strengthFields(const std::uint8_t* payload, int deviceSubType,
         {QStringLiteral("PT8"), strength},
         {QStringLiteral("PF5"), ScaledValue(payload[15], 100)},
         {QStringLiteral("PT9"), rate},
-        {QStringLiteral("PDateTime"), ReadDateTime(payload, 20)},
+        {QStringLiteral("PDateTime"), storedDateTime(payload, 20)},
     };
 }
 
@@ -153,7 +153,7 @@ RecordFields vtraAsphaltFields(const std::uint8_t* payload, int deviceSubType) {
         {QStringLiteral("PF5"), ScaledValue(ReadWord(payload, 15), 1000)},
         {QStringLiteral("PT9"), QStringLiteral("50")},
         {QStringLiteral("PF10"), ScaledValue(ReadWord(payload, 18), 100)},
-        {QStringLiteral("PDateTime"), ReadDateTime(payload, 20)},
+        {QStringLiteral("PDateTime"), storedDateTime(payload, 20)},
     };
 }
 

@@ -1,6 +1,8 @@
 #include "store/database.h"
 
 #include "store/schema.h"
+#include "store/single_decimal.h"
+#include "store/sqlite_library.h"
 #include "store/store_error.h"
 
 #include <QAtomicInteger>
@@ -81,6 +83,9 @@ void Database::open(const QString& path) {
     const bool fresh = !existed || QFileInfo(path).size() == 0;
     openConnection(path);
     try {
+        // ADOQuery_CopyRec uses the function exactly when it can be added.
+        if (driverSharesSqliteLibrary())
+            addSingleDecimalFunction(sqliteHandle(connection()));
         useWriteAheadLog();
         if (fresh)
             createSchema();

@@ -39,6 +39,37 @@ double finiteNumber(const ParamDecl& decl, const QVariant& value) {
     return number;
 }
 
+// A date-time parameter takes the wall-clock date and time of its value as stored text. A value
+// that is no date-time (an invalid QDateTime, a time in no date, malformed text) is refused, so
+// a reading can never be stored as null by mistake; a null value stays null on purpose.
+QVariant storedDateTime(const ParamDecl& decl, const QVariant& value) {
+    QString text;
+    switch (value.metaType().id()) {
+        case QMetaType::QString:
+            if (value.toString().isNull())
+                return QVariant();
+            if (fromStoredDateTime(value).isValid())
+                text = value.toString();
+            break;
+        case QMetaType::QDate:
+            if (value.toDate().isValid())
+                text = toStoredDateTime(value.toDate(), QTime(0, 0));
+            break;
+        case QMetaType::QDateTime: {
+            const QDateTime dateTime = value.toDateTime();
+            if (dateTime.isValid())
+                text = toStoredDateTime(dateTime.date(), dateTime.time());
+            break;
+        }
+        default:
+            break;
+    }
+    if (text.isEmpty())
+        throw StoreError(QStringLiteral("value %1 is not a date and time for %2")
+                             .arg(value.toString(), decl.name));
+    return text;
+}
+
 }  // namespace
 
 QVariant toParameterValue(const ParamDecl& decl, const QVariant& value) {
@@ -60,11 +91,8 @@ QVariant toParameterValue(const ParamDecl& decl, const QVariant& value) {
                                      .arg(decl.name));
             return static_cast<double>(static_cast<float>(number));
         }
-        case ParamType::DateTime: {
-            if (value.metaType().id() == QMetaType::QString)
-                return value;
-            return toStoredDateTime(value.toDateTime());
-        }
+        case ParamType::DateTime:
+            return storedDateTime(decl, value);
         case ParamType::Text: {
             const QString text = value.toString();
             if (decl.size > 0 && text.size() > decl.size)

@@ -11,9 +11,9 @@ class Database;
 
 // Runs one fixed statement on the connection. Parameters are set by name; those left unset
 // take their declared default. A value is converted to its parameter's declared type first:
-// IEEESingle to the nearest single-precision number, Bit to 0/1, DateTime to the stored text; a
-// Text longer than its declared size, or a Long/Short out of range, fails the statement as it did
-// in the original. Failures throw StoreError.
+// IEEESingle to the nearest single-precision number, Bit to 0/1, DateTime to the stored text
+// (refusing one that is no date-time); a Text longer than its declared size, or a Long/Short out of
+// range, fails the statement as it did in the original. Failures throw StoreError.
 class Query {
 public:
     Query(const Database& database, Statement statement);

@@ -5,6 +5,7 @@
 #include "store/statements.h"
 #include "store/store_error.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -41,19 +42,7 @@ int createSavedFile(const Database& database, const QString& name, int fileKind)
     return newest;
 }
 
-}  // namespace
-
-int fileKindForReceivedRows(int deviceListId, int deviceNArc) {
-    if (deviceListId == 1 && deviceNArc == 0)
-        return 1;
-    if (deviceListId >= 2 && deviceListId <= 5 && deviceNArc == 0)
-        return 2;
-    if (deviceListId == 5 && deviceNArc == 1)
-        return 5;
-    return 0;
-}
-
-std::vector<ReceivedRowsFile> saveReceivedRows(const Database& database, const QString& name,
+std::vector<ReceivedRowsFile> copyIntoNewFiles(const Database& database, const QString& name,
                                                int deviceListId, int archiveCount) {
     std::vector<ReceivedRowsFile> files;
     for (int archive = 0; archive < archiveCount; ++archive) {
@@ -71,6 +60,41 @@ std::vector<ReceivedRowsFile> saveReceivedRows(const Database& database, const Q
         files.push_back(file);
     }
     return files;
+}
+
+}  // namespace
+
+int fileKindForReceivedRows(int deviceListId, int deviceNArc) {
+    if (deviceListId == 1 && deviceNArc == 0)
+        return 1;
+    if (deviceListId >= 2 && deviceListId <= 5 && deviceNArc == 0)
+        return 2;
+    if (deviceListId == 5 && deviceNArc == 1)
+        return 5;
+    return 0;
+}
+
+std::vector<ReceivedRowsFile> saveReceivedRows(const Database& database, const QString& name,
+                                               int deviceListId, int archiveCount) {
+    // All the files and all their rows, or nothing: a file saved with part of its rows would
+    // pass for the whole archive.
+    QSqlDatabase connection = database.connection();
+    try {
+        if (!connection.transaction())
+            throw StoreError(connection.lastError().text());
+        try {
+            std::vector<ReceivedRowsFile> files =
+                copyIntoNewFiles(database, name, deviceListId, archiveCount);
+            if (!connection.commit())
+                throw StoreError(connection.lastError().text());
+            return files;
+        } catch (...) {
+            connection.rollback();
+            throw;
+        }
+    } catch (const StoreError& error) {
+        throw StoreError(QStringLiteral("файл \"%1\" не сохранён: %2").arg(name, error.message()));
+    }
 }
 
 }  // namespace vlr::store

@@ -24,8 +24,8 @@ int fileKindForReceivedRows(int deviceListId, int deviceNArc);
 
 // Gathers the received rows of one instrument kind into new saved files named name, one per
 // archive that holds rows, each in the order the receive view lists them (N, then DateTime).
-// Archives without rows make no file. Database failures throw StoreError; files made before the
-// failure stay.
+// Archives without rows make no file. The files and their rows are made in one transaction: a
+// database failure leaves no new file and throws StoreError saying that the file is not saved.
 std::vector<ReceivedRowsFile> saveReceivedRows(const Database& database, const QString& name,
                                                int deviceListId, int archiveCount);
 

@@ -21,7 +21,12 @@ QStringList dataColumnNames() {
 }
 
 QString toStoredDateTime(const QDateTime& value) {
-    return value.toString(kStoredFormat);
+    return toStoredDateTime(value.date(), value.time());
+}
+
+QString toStoredDateTime(const QDate& date, const QTime& time) {
+    return date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') +
+           time.toString(QStringLiteral("HH:mm:ss"));
 }
 
 QDateTime fromStoredDateTime(const QVariant& stored) {

@@ -17,6 +17,7 @@ QStringList dataColumnNames();
 // DateTime columns hold wall-clock readings (of the instrument, or of this computer for the
 // catalog) as "YYYY-MM-DD HH:MM:SS", without a time zone.
 QString toStoredDateTime(const QDateTime& value);
+QString toStoredDateTime(const QDate& date, const QTime& time);
 // The stored text back as the same wall-clock reading, carried as a UTC date-time so that no
 // zone's clock change can shift or drop it; an invalid QDateTime for null or malformed text.
 // Compare it with date-times made the same way, or by date() and time().

@@ -1,10 +1,11 @@
 #include "store/row_cursor.h"
 
 #include "store/database.h"
-#include "store/query.h"
+#include "store/sqlite_library.h"
 #include "store/store_error.h"
 
-#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlRecord>
 #include <QVariant>
 
 #include <sqlite3.h>
@@ -12,22 +13,10 @@
 namespace vlr::store {
 namespace {
 
-sqlite3* sqliteHandle(const Database& database) {
-    const QSqlDatabase connection = database.connection();
-    const QVariant handle = connection.driver() ? connection.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        throw StoreError(QStringLiteral("the database connection is not an open SQLite one"));
-    sqlite3* result = *static_cast<sqlite3* const*>(handle.constData());
-    if (!result)
-        throw StoreError(QStringLiteral("the database is not open"));
-    return result;
-}
-
 // Null as QSqlQuery binds it: a null variant, and also a null text (which a QVariant holding
 // one does not report as null).
 bool boundAsNull(const QVariant& value) {
-    return value.isNull() ||
-           (value.typeId() == QMetaType::QString && value.toString().isNull());
+    return value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isNull());
 }
 
 int bindValue(sqlite3_stmt* statement, int index, const QVariant& value) {
@@ -54,7 +43,22 @@ int bindValue(sqlite3_stmt* statement, int index, const QVariant& value) {
 }  // namespace
 
 RowCursor::RowCursor(const Database& database, const Query& query)
-    : connection_(sqliteHandle(database)) {
+    : RowCursor(database, query,
+                driverSharesSqliteLibrary() ? Reading::Direct : Reading::ThroughDriver) {}
+
+RowCursor::RowCursor(const Database& database, const Query& query, Reading reading) {
+    if (reading == Reading::ThroughDriver) {
+        driverRows_ = std::make_unique<Query>(database, query.statement());
+        for (auto value = query.values().cbegin(); value != query.values().cend(); ++value)
+            driverRows_->set(value.key(), value.value());
+        driverRows_->open();
+        return;
+    }
+    connection_ = sqliteHandle(database.connection());
+    prepare(query);
+}
+
+void RowCursor::prepare(const Query& query) {
     const QString& text = query.statement().text;
     const int prepared = sqlite3_prepare16_v2(
         connection_, text.utf16(), int(text.size() * sizeof(char16_t)), &statement_, nullptr);
@@ -80,6 +84,8 @@ RowCursor::~RowCursor() {
 }
 
 int RowCursor::columnIndex(const QString& name) const {
+    if (driverRows_)
+        return driverRows_->rows().record().indexOf(name);
     const int count = sqlite3_column_count(statement_);
     for (int column = 0; column < count; ++column) {
         const QString columnName = QString::fromUtf8(sqlite3_column_name(statement_, column));
@@ -93,6 +99,16 @@ bool RowCursor::next() {
     // Stepping a finished statement would start it over.
     if (finished_)
         return false;
+    if (driverRows_) {
+        driverTexts_.clear();
+        QSqlQuery& rows = driverRows_->rows();
+        if (rows.next())
+            return true;
+        if (rows.lastError().isValid())
+            throw StoreError(rows.lastError().text());
+        finished_ = true;
+        return false;
+    }
     const int stepped = sqlite3_step(statement_);
     if (stepped == SQLITE_ROW)
         return true;
@@ -104,18 +120,34 @@ bool RowCursor::next() {
 }
 
 bool RowCursor::isNull(int column) const {
+    if (driverRows_)
+        return driverRows_->rows().isNull(column);
     return sqlite3_column_type(statement_, column) == SQLITE_NULL;
 }
 
 double RowCursor::number(int column) const {
+    if (driverRows_)
+        return driverRows_->rows().value(column).toDouble();
     return sqlite3_column_double(statement_, column);
 }
 
 int RowCursor::integer(int column) const {
+    if (driverRows_)
+        return driverRows_->rows().value(column).toInt();
     return sqlite3_column_int(statement_, column);
 }
 
 QByteArrayView RowCursor::utf8(int column) const {
+    if (driverRows_) {
+        if (driverRows_->rows().isNull(column))
+            return {};
+        if (driverTexts_.empty())
+            driverTexts_.resize(size_t(driverRows_->rows().record().count()));
+        QByteArray& text = driverTexts_.at(size_t(column));
+        if (text.isNull())
+            text = driverRows_->rows().value(column).toString().toUtf8();
+        return text;
+    }
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
     return bytes ? QByteArrayView(bytes, sqlite3_column_bytes(statement_, column))
                  : QByteArrayView();

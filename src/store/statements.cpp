@@ -1,6 +1,7 @@
 #include "store/statements.h"
 
 #include "store/record_row.h"
+#include "store/sqlite_library.h"
 
 #include <QRegularExpression>
 
@@ -121,12 +122,20 @@ const Statement& ADOQuery_CatalogSearch() {
 }
 
 const Statement& ADOQuery_CopyRec() {
-    // Every field of the record row but Comment; Data's decimal columns round F1..F10 to 5
-    // decimals on the way in, so 12.3 received reads back as exactly 12.3.
+    // Every field of the record row but Comment. F1..F10 are singles in Data_Comm: a received
+    // 5204.7 is held as 5204.7002, and rounding that to Data's 5 decimals would keep the noise.
+    // single_decimal gives the decimal the single stands for (5204.7); Data's triggers then round
+    // to 5 decimals. Without the function (a driver on a SQLite library of its own) the single
+    // is rounded as it is.
     static const Statement s = [] {
+        const bool decimalOfSingle = driverSharesSqliteLibrary();
         QStringList selected;
-        for (const QString& field : recordRowCopiedFields())
-            selected << QStringLiteral("Data_Comm.") + field;
+        for (const QString& field : recordRowCopiedFields()) {
+            const QString column = QStringLiteral("Data_Comm.") + field;
+            selected << (decimalOfSingle && field.startsWith(QLatin1Char('F'))
+                             ? QStringLiteral("single_decimal(%1)").arg(column)
+                             : column);
+        }
         selected << QStringLiteral(":PFileNameId");
         const QString text = QStringLiteral("INSERT INTO Data ( ") + insertFieldList() +
                              QStringLiteral(", FileNameId )\n") + QStringLiteral("SELECT ") +

@@ -1,6 +1,6 @@
 #include "xls/xls_workbook.h"
 
-#include <QLocale>
+#include "xls/user_date_time.h"
 
 namespace vlr::xls {
 
@@ -27,62 +27,6 @@ QTime timeOf(std::int64_t localMsecs) {
 }
 
 }  // namespace
-
-QString dateTimeText(const QDateTime& value) {
-    return dateTimeText(value.date(), value.time());
-}
-
-namespace {
-
-void appendDigits(QString& text, int value, int width) {
-    QChar digits[4];
-    for (int i = width - 1; i >= 0; --i) {
-        digits[i] = QChar(u'0' + value % 10);
-        value /= 10;
-    }
-    text.append(digits, width);
-}
-
-// "dd.MM.yyyy H:mm:ss", written digit by digit: an export formats one per record.
-QString russianDateTimeText(const QDate& date, const QTime& time) {
-    QString text;
-    text.reserve(19);
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    date.getDate(&year, &month, &day);  // one calendar computation instead of three
-    appendDigits(text, day, 2);
-    text.append(u'.');
-    appendDigits(text, month, 2);
-    text.append(u'.');
-    appendDigits(text, year, 4);
-    if (time.msecsSinceStartOfDay() != 0) {
-        text.append(u' ');
-        appendDigits(text, time.hour(), time.hour() < 10 ? 1 : 2);
-        text.append(u':');
-        appendDigits(text, time.minute(), 2);
-        text.append(u':');
-        appendDigits(text, time.second(), 2);
-    }
-    return text;
-}
-
-}  // namespace
-
-QString dateTimeText(const QDate& date, const QTime& time) {
-    const QLocale locale;
-    if (locale.language() == QLocale::Russian && date.year() >= 1 && date.year() <= 9999) {
-        // The Russian system settings write the hour without a leading zero.
-        return russianDateTimeText(date, time);
-    }
-    QString text = locale.toString(date, locale.dateFormat(QLocale::ShortFormat));
-    if (time.msecsSinceStartOfDay() != 0) {
-        const QString timeFormat =
-            locale.timeFormat(QLocale::LongFormat).remove(QLatin1Char('t')).trimmed();
-        text += QLatin1Char(' ') + locale.toString(time, timeFormat);
-    }
-    return text;
-}
 
 void TvteXLSRange::SetValue(const QVariant& value) {
     auto& range = sheet_->data(slot_);
@@ -198,7 +142,7 @@ QString TvteXLSRange::Text() const {
         case TvteXLSValueType::Null:
             return QString();
         case TvteXLSValueType::DateTime:
-            return dateTimeText(dateOf(range.localMsecs), timeOf(range.localMsecs));
+            return userDateTimeText(dateOf(range.localMsecs), timeOf(range.localMsecs));
         case TvteXLSValueType::Text:
             return sheet_->storedText(range.text).toString();
         default:

@@ -276,9 +276,4 @@ private:
 // leading and trailing blanks and control characters.
 QString limitedTrimmedName(const QString& text, int maxLength);
 
-// The user's date-time text: short date, a space and the long time, the time left out at
-// exactly midnight. Under Russian settings "dd.MM.yyyy H:mm:ss".
-QString dateTimeText(const QDateTime& value);
-QString dateTimeText(const QDate& date, const QTime& time);
-
 }  // namespace vlr::xls

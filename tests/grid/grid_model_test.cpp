@@ -48,11 +48,15 @@ protected:
         const auto twoDecimals = [](const QVariant& value) {
             return value.isNull() ? QString() : QString::number(value.toDouble(), 'f', 2);
         };
+        GridColumn material;  // set field by field, as a window may
+        material.field = QStringLiteral("t1");
+        material.title = QStringLiteral("Материал");
+        material.width = 90;
         return {{QStringLiteral("N"), QStringLiteral("№"), 30, Qt::AlignCenter},
                 {QStringLiteral("DataId"), QString(), 10, {}, {}, {}, true},
                 {QStringLiteral("F1"), QStringLiteral("d,\nмм"), 60,
                  Qt::AlignRight | Qt::AlignVCenter, Qt::AlignLeft, twoDecimals},
-                {QStringLiteral("t1"), QStringLiteral("Материал"), 90}};
+                material};
     }
 
     QString name_ = QUuid::createUuid().toString();

@@ -159,18 +159,21 @@ TEST(FrameCodecTest, ReadWordIsUnsignedLittleEndian) {
 
 TEST(FrameCodecTest, DateTimeRepairsPartsAndFallsBackForMissingDays) {
     const auto valid = bytes({15, 59, 10, 21, 6, 8});
-    EXPECT_EQ(ReadDateTime(valid.data(), 0), QDateTime(QDate(2008, 6, 21), QTime(10, 59, 15)));
+    EXPECT_EQ(ReadDateTime(valid.data(), 0),
+              (DateTimeReading{QDate(2008, 6, 21), QTime(10, 59, 15)}));
 
     const auto outOfRange = bytes({75, 61, 30, 0, 13, 9});
-    EXPECT_EQ(ReadDateTime(outOfRange.data(), 0), QDateTime(QDate(2009, 1, 1), QTime(0, 0)));
+    EXPECT_EQ(ReadDateTime(outOfRange.data(), 0),
+              (DateTimeReading{QDate(2009, 1, 1), QTime(0, 0)}));
 
     const auto april31 = bytes({0, 0, 12, 31, 4, 10});
-    EXPECT_EQ(ReadDateTime(april31.data(), 0), QDateTime(QDate(2005, 1, 1), QTime(0, 0)));
+    EXPECT_EQ(ReadDateTime(april31.data(), 0), (DateTimeReading{QDate(2005, 1, 1), QTime(0, 0)}));
 
     const auto leapDay = bytes({1, 2, 3, 29, 2, 8});
-    EXPECT_EQ(ReadDateTime(leapDay.data(), 0), QDateTime(QDate(2008, 2, 29), QTime(3, 2, 1)));
+    EXPECT_EQ(ReadDateTime(leapDay.data(), 0),
+              (DateTimeReading{QDate(2008, 2, 29), QTime(3, 2, 1)}));
     const auto notLeap = bytes({1, 2, 3, 29, 2, 9});
-    EXPECT_EQ(ReadDateTime(notLeap.data(), 0), QDateTime(QDate(2005, 1, 1), QTime(0, 0)));
+    EXPECT_EQ(ReadDateTime(notLeap.data(), 0), (DateTimeReading{QDate(2005, 1, 1), QTime(0, 0)}));
 }
 
 TEST(FrameCodecTest, VersionDateReadsYearMonthDay) {

@@ -3,11 +3,13 @@
 #include "store/store_error.h"
 #include "support/temp_database.h"
 
+#include <QLocale>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <vector>
 
 namespace vlr::link {
@@ -221,6 +223,68 @@ TEST_F(RecordDecoderTest, InsertFailureIsRaisedToTheCaller) {
     payload_.assign(PressRecordSize, 0);
     const RecordContext record{payload_.data(), PressRecordSize, 2, 30, 0, 1};
     EXPECT_THROW(decodeRecord(record, db_), store::StoreError);
+}
+
+// Runs the process under another time zone for the scope of a test, then restores it.
+class TimeZoneScope {
+public:
+    explicit TimeZoneScope(const char* zone)
+        : saved_(qgetenv("TZ")), hadZone_(qEnvironmentVariableIsSet("TZ")) {
+        qputenv("TZ", zone);
+        tzset();
+    }
+    ~TimeZoneScope() {
+        if (hadZone_)
+            qputenv("TZ", saved_);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+
+private:
+    QByteArray saved_;
+    bool hadZone_;
+};
+
+TEST_F(RecordDecoderTest, ClockReadingsInHoursAClockChangeSkipsOrRepeatsAreStoredAsRead) {
+    struct Case {
+        const char* zone;
+        int hour, day, month, year;
+        const char* stored;
+    };
+    const Case cases[] = {
+        {"Europe/Berlin", 2, 31, 3, 24, "2024-03-31 02:30:15"},     // skipped
+        {"Europe/Berlin", 2, 27, 10, 24, "2024-10-27 02:30:15"},    // repeated
+        {"America/New_York", 2, 10, 3, 24, "2024-03-10 02:30:15"},  // skipped
+        {"America/New_York", 1, 3, 11, 24, "2024-11-03 01:30:15"},  // repeated
+    };
+    for (const Case& c : cases) {
+        const TimeZoneScope zone(c.zone);
+        const QSqlRecord osk =
+            store(1, {0, 0, 0, 0, 0, 0, 0, 0, 15, 30, c.hour, c.day, c.month, c.year}, 0, 0,
+                  OskRecordSize);
+        EXPECT_EQ(osk.value("DateTime").toString(), QString::fromLatin1(c.stored)) << c.zone;
+        std::vector<int> pressBytes(20, 0);
+        pressBytes.insert(pressBytes.end(), {15, 30, c.hour, c.day, c.month, c.year});
+        EXPECT_EQ(store(2, pressBytes).value("DateTime").toString(), QString::fromLatin1(c.stored))
+            << c.zone;
+        EXPECT_EQ(store(5, pressBytes, 41, 1).value("DateTime").toString(),
+                  QString::fromLatin1(c.stored))
+            << c.zone;
+    }
+}
+
+TEST_F(RecordDecoderTest, ValueTextsTakeTheDecimalPointOfAnEnglishLocale) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    // Material 5 (asphalt concrete), shape 1, method 0; the size words 501, 1001 and 10001; the
+    // strength word 2570 and the rate word 1500 in unit 1.
+    const QSqlRecord row = store(2, {3,    1,    5,    1,    0,    0xF5, 0x01, 0xE9, 0x03, 0x11,
+                                     0x27, 0x4D, 0x04, 0x0A, 0x0A, 97,   0,    1,    0xDC, 0x05});
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    EXPECT_EQ(row.value("T2").toString(), QStringLiteral("диам. 50.1;h= 100.1; L= 1000.1"));
+    EXPECT_EQ(row.value("T8").toString(), QStringLiteral("25.7"));
+    EXPECT_EQ(row.value("T9").toString(), QStringLiteral("1.5 кН/с"));
+    EXPECT_FLOAT_EQ(row.value("F3").toFloat(), 110.1f);
 }
 
 }  // namespace

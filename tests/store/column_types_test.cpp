@@ -89,8 +89,9 @@ TEST_F(ColumnTypesTest, BitAndDateTimeParametersStoreTheirCanonicalForms) {
 
 TEST_F(ColumnTypesTest, AnInvalidDateTimeFailsTheStatementInsteadOfStoringGarbage) {
     Query add(db_, ADOQuery_CommAdd());
-    add.set(QStringLiteral("PN"), 1).set(QStringLiteral("PDateTime"), QStringLiteral("31.12.2009"));
-    EXPECT_THROW(add.exec(), StoreError);
+    add.set(QStringLiteral("PN"), 1);
+    EXPECT_THROW(add.set(QStringLiteral("PDateTime"), QStringLiteral("31.12.2009")).exec(),
+                 StoreError);
     EXPECT_EQ(count(QStringLiteral("Data_Comm")), 0);
 }
 

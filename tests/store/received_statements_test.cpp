@@ -161,5 +161,64 @@ TEST_F(ReceivedStatementsTest, CopyRecCopiesEveryFieldButCommentRoundedToFiveDec
               0);
 }
 
+TEST_F(ReceivedStatementsTest, CopyRecGivesEveryScaledInstrumentValueItsExactDecimal) {
+    // Raw values spread over the whole 16-bit range (52047 among them) divided by 10, 100 and
+    // 1000, received as singles ten to a row (5204.7 is held as the single 5204.7002), copy back
+    // as their exact decimals.
+    QSqlDatabase connection = db_.connection();
+    ASSERT_TRUE(connection.transaction());
+    // Received as ADOQuery_CommAdd stores them, through one prepared insert for speed.
+    QSqlQuery add(connection);
+    ASSERT_TRUE(add.prepare(QStringLiteral(
+        "INSERT INTO Data_Comm (DeviceListId, DeviceNArc, N, F1, F2, F3, F4, F5, F6, F7, F8, F9, "
+        "F10) VALUES (2, 0, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")));
+    int rows = 0;
+    for (const int divisor : {10, 100, 1000}) {
+        for (int first = 0; first <= 65535; first += 1301) {
+            add.addBindValue(++rows);
+            for (int i = 0; i < 10; ++i)
+                add.addBindValue(double(float(double((first + i) & 0xFFFF) / divisor)));
+            ASSERT_TRUE(add.exec());
+        }
+    }
+    Query copy(db_, ADOQuery_CopyRec());
+    copy.set(QStringLiteral("PFileNameId"), createFile(QStringLiteral("все"), 2, true));
+    QSqlQuery ids(connection);
+    ASSERT_TRUE(ids.exec(QStringLiteral("SELECT DataId FROM Data_Comm ORDER BY DataId")));
+    while (ids.next())
+        ASSERT_EQ(copy.set(QStringLiteral("PDataId"), ids.value(0)).exec(), 1);
+    ASSERT_TRUE(connection.commit());
+
+    // The copies follow each other in the order they were received.
+    QSqlQuery data(connection);
+    ASSERT_TRUE(data.exec(QStringLiteral(
+        "SELECT F1, F2, F3, F4, F5, F6, F7, F8, F9, F10 FROM Data ORDER BY DataId")));
+    int checked = 0;
+    int wrong = 0;
+    for (const int divisor : {10, 100, 1000}) {
+        for (int first = 0; first <= 65535 && data.next(); first += 1301) {
+            for (int i = 0; i < 10; ++i) {
+                const double expected = double((first + i) & 0xFFFF) / divisor;
+                if (data.value(i).toDouble() != expected && ++wrong <= 5)
+                    ADD_FAILURE() << (first + i) << " / " << divisor << " copied as "
+                                  << data.value(i).toString().toStdString();
+                ++checked;
+            }
+        }
+    }
+    EXPECT_EQ(checked, rows * 10);
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(ReceivedStatementsTest, AnInvalidDateTimeIsRefusedButANullOneStoresNull) {
+    Query add(db_, ADOQuery_CommAdd());
+    add.set(QStringLiteral("PN"), 1);
+    EXPECT_THROW(add.set(QStringLiteral("PDateTime"), QDateTime()), StoreError);
+    EXPECT_THROW(add.set(QStringLiteral("PDateTime"), QStringLiteral("31.03.2024 02:30")),
+                 StoreError);
+    add.set(QStringLiteral("PDateTime"), QVariant()).exec();
+    EXPECT_EQ(count(QStringLiteral("Data_Comm"), QStringLiteral("[DateTime] IS NULL")), 1);
+}
+
 }  // namespace
 }  // namespace vlr::store

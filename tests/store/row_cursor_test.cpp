@@ -1,4 +1,5 @@
 #include "store/row_cursor.h"
+#include "store/sqlite_library.h"
 
 #include "store/query.h"
 #include "store/statements.h"
@@ -169,27 +170,40 @@ TEST_F(RowCursorTest, FieldsReadBackExactlyAsStored) {
     const QSqlRecord stored = reference.record();
     query.rows().finish();
 
-    RowCursor cursor(db_, query);
-    ASSERT_TRUE(cursor.next());
-    auto column = [&](const char* name) { return cursor.columnIndex(QString::fromLatin1(name)); };
-    EXPECT_EQ(cursor.integer(column("N")), 2147483647);
-    EXPECT_EQ(cursor.integer(column("B1")), 1);
-    EXPECT_EQ(cursor.number(column("F1")), 123456.78901);
-    EXPECT_EQ(cursor.number(column("F1")), stored.value(QStringLiteral("F1")).toDouble());
-    EXPECT_EQ(cursor.number(column("F2")), -0.00001);
-    EXPECT_EQ(QString::fromUtf8(cursor.utf8(column("T1"))), cyrillic);
-    EXPECT_EQ(QString::fromUtf8(cursor.utf8(column("T2"))), beyondBmp);
-    EXPECT_EQ(cursor.utf8(column("T2")).size(), beyondBmp.toUtf8().size());
+    // Read on SQLite's own interface, and through the driver as when the two SQLite libraries
+    // differ: the same values either way.
+    for (const auto reading : {RowCursor::Reading::Direct, RowCursor::Reading::ThroughDriver}) {
+        RowCursor cursor(db_, query, reading);
+        ASSERT_TRUE(cursor.next()) << int(reading);
+        auto column = [&](const char* name) {
+            return cursor.columnIndex(QString::fromLatin1(name));
+        };
+        EXPECT_EQ(cursor.integer(column("N")), 2147483647);
+        EXPECT_EQ(cursor.integer(column("B1")), 1);
+        EXPECT_EQ(cursor.number(column("F1")), 123456.78901);
+        EXPECT_EQ(cursor.number(column("F1")), stored.value(QStringLiteral("F1")).toDouble());
+        EXPECT_EQ(cursor.number(column("F2")), -0.00001);
+        EXPECT_EQ(QString::fromUtf8(cursor.utf8(column("T1"))), cyrillic);
+        EXPECT_EQ(QString::fromUtf8(cursor.utf8(column("T2"))), beyondBmp);
+        EXPECT_EQ(cursor.utf8(column("T2")).size(), beyondBmp.toUtf8().size());
 
-    for (const char* name : {"F3", "T4", "Comment", "DateTime"}) {
-        EXPECT_TRUE(cursor.isNull(column(name))) << name;
-        EXPECT_TRUE(cursor.utf8(column(name)).isEmpty()) << name;
+        for (const char* name : {"F3", "T4", "Comment", "DateTime"}) {
+            EXPECT_TRUE(cursor.isNull(column(name))) << name;
+            EXPECT_TRUE(cursor.utf8(column(name)).isEmpty()) << name;
+        }
+        // An empty text and a zero are values, not nulls.
+        EXPECT_FALSE(cursor.isNull(column("T3")));
+        EXPECT_TRUE(cursor.utf8(column("T3")).isEmpty());
+        EXPECT_FALSE(cursor.isNull(column("N")));
+        EXPECT_FALSE(cursor.next());
     }
-    // An empty text and a zero are values, not nulls.
-    EXPECT_FALSE(cursor.isNull(column("T3")));
-    EXPECT_TRUE(cursor.utf8(column("T3")).isEmpty());
-    EXPECT_FALSE(cursor.isNull(column("N")));
-    EXPECT_FALSE(cursor.next());
+}
+
+TEST_F(RowCursorTest, TheDriverIsFoundToRunOnTheProgramsOwnSqliteAndIsReadDirectly) {
+    // Debian's Qt driver links the system SQLite, as this program does.
+    EXPECT_TRUE(driverSharesSqliteLibrary());
+    Query query(db_, ADOQuery_Print());
+    EXPECT_EQ(RowCursor(db_, query).reading(), RowCursor::Reading::Direct);
 }
 
 TEST_F(RowCursorTest, NextStaysFalseAfterTheLastRowButAFailureWhileSteppingThrows) {

@@ -184,9 +184,7 @@ QByteArray pattern(int size) {
 }
 
 QString olefileScript() {
-    return QFileInfo(QStringLiteral(__FILE__))
-        .dir()
-        .filePath(QStringLiteral("olefile_roundtrip.py"));
+    return QStringLiteral(VLR_TEST_SOURCE_DIR "/olefile_roundtrip.py");
 }
 
 // What the independent reader sees: "size md5 mini|regular" of the stream, or its complaint.

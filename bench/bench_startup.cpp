@@ -1,0 +1,126 @@
+// Start-up to the shown main window: the main window's start (settings, database, clean-up,
+// catalog of 200 saved files), a probe of COM1..COM16 on pseudo-terminals through the serial
+// port driver, the name dialog, and the window shown with its events processed.
+#include "app/settings_store.h"
+#include "link/comm_port_driver.h"
+#include "link/port_probe.h"
+#include "store/database.h"
+#include "store/store_error.h"
+#include "ui/main_window.h"
+#include "ui/new_name_dialog.h"
+#include "ui/prompter.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+constexpr int kSavedFiles = 200;
+
+// Sixteen pseudo-terminals standing in for COM1..COM16.
+class PseudoTerminals {
+public:
+    PseudoTerminals() {
+        for (int i = 0; i < vlr::link::kComPortCount; ++i) {
+            const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+            if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+                throw std::runtime_error("cannot open a pseudo-terminal");
+            masters_[i] = master;
+            table_[i] = QString::fromLocal8Bit(::ptsname(master));
+        }
+    }
+    ~PseudoTerminals() {
+        for (const int master : masters_)
+            ::close(master);
+    }
+    const vlr::link::ComPortTable& table() const { return table_; }
+
+private:
+    std::array<int, vlr::link::kComPortCount> masters_{};
+    vlr::link::ComPortTable table_;
+};
+
+// Answers nothing: the start-up shows no message when all goes well.
+class SilentPrompter : public vlr::ui::Prompter {
+public:
+    vlr::ui::PromptButton ask(QWidget*, const vlr::ui::PromptMessage& message) override {
+        throw std::runtime_error("unexpected message: " + message.text.toStdString());
+    }
+    QString saveFileName(QWidget*, const vlr::ui::SaveFileRequest&) override { return {}; }
+};
+
+void fillCatalog(const QString& folder) {
+    vlr::store::Database db;
+    db.open(folder + QStringLiteral("/VelaronLink.mdb"));
+    QSqlQuery query(db.connection());
+    if (!query.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                                   "FROM n WHERE i < %1) INSERT INTO Catalog (FileName, "
+                                   "FileSaved, DeviceListId) SELECT 'Протокол ' || i, 1, 2 FROM n")
+                        .arg(kSavedFiles)))
+        throw vlr::store::StoreError(QStringLiteral("cannot fill the catalog"));
+}
+
+void BM_StartupToShownMainWindow(benchmark::State& state) {
+    QTemporaryDir work;
+    QTemporaryDir config;
+    fillCatalog(work.path());
+    PseudoTerminals ports;
+    SilentPrompter prompter;
+    int present = 0;
+    for (auto _ : state) {
+        vlr::app::SettingsStore settings(std::make_unique<QSettings>(
+            config.filePath(QStringLiteral("vlr.ini")), QSettings::IniFormat));
+        QElapsedTimer timer;
+        timer.start();
+        {
+            vlr::ui::TForm_Main window(settings, prompter);
+            if (!window.FormCreate(work.path()))
+                throw std::runtime_error("the database cannot be opened");
+            vlr::link::TCommPortDriver port(ports.table());
+            const vlr::link::PresentPorts probed = vlr::link::probePresentPorts(port);
+            present = static_cast<int>(std::count(probed.begin(), probed.end(), true));
+            vlr::ui::TForm_NewName names(&window);
+            window.setNamePrompt(names);
+            window.show();
+            QApplication::processEvents();
+            state.SetIterationTime(timer.nsecsElapsed() / 1e9);
+        }
+    }
+    state.counters["ports_present"] = present;
+}
+BENCHMARK(BM_StartupToShownMainWindow)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The probe alone, to tell its share of the start-up.
+void BM_ProbeSixteenPorts(benchmark::State& state) {
+    PseudoTerminals ports;
+    vlr::link::TCommPortDriver port(ports.table());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(vlr::link::probePresentPorts(port));
+}
+BENCHMARK(BM_ProbeSixteenPorts)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,5 +1,6 @@
 #include "report/cell_text_layout.h"
 
+#include <QFont>
 #include <QHash>
 
 #include <memory>
@@ -7,6 +8,16 @@
 
 namespace vlr::report {
 namespace {
+
+// The font of a cell, unhinted: its glyphs are measured and painted at their design metrics.
+QFont cellFont(const CellFont& font) {
+    QFont result(font.family);
+    result.setPointSizeF(font.pointSize);
+    result.setBold(font.bold);
+    result.setHintingPreference(QFont::PreferNoHinting);
+    result.setKerning(false);
+    return result;
+}
 
 // Glyphs are measured at a large pixel size with the font's design metrics, where advances
 // grow in proportion to the size.
@@ -117,15 +128,6 @@ QRawFont cellRawFont(const CellFont& font, double pixelSize) {
     QRawFont raw = QRawFont::fromFont(cellFont(font));
     raw.setPixelSize(pixelSize);
     return raw;
-}
-
-QFont cellFont(const CellFont& font) {
-    QFont result(font.family);
-    result.setPointSizeF(font.pointSize);
-    result.setBold(font.bold);
-    result.setHintingPreference(QFont::PreferNoHinting);
-    result.setKerning(false);
-    return result;
 }
 
 QVector<CellLine> layoutCellText(const TextCell& cell, const QString& text) {

@@ -2,7 +2,6 @@
 
 #include "report/report_layout.h"
 
-#include <QFont>
 #include <QPointF>
 #include <QRawFont>
 
@@ -17,9 +16,6 @@ struct CellLine {
     QVector<quint32> glyphs;
     QVector<double> offsets;
 };
-
-// The font of a cell, unhinted so that text measures the same at every resolution.
-QFont cellFont(const CellFont& font);
 
 // The cell font's glyphs at a pixel size, to paint the glyphs of laid-out lines.
 QRawFont cellRawFont(const CellFont& font, double pixelSize);

@@ -27,7 +27,6 @@ class PreparedReport {
 public:
     const ReportLayout& layout() const { return layout_; }
     int pageCount() const { return int(pages_.size()); }
-    int rowCount() const { return rowCount_; }
     const QVector<PlacedBand>& bands(int page) const { return pages_[page]; }
 
     // A cell of a placed band with its fields and page tokens filled in.

@@ -169,5 +169,43 @@ TEST_F(CommandPrint, SortedFilePrintsEveryHeadingAndValueInItsCell) {
     EXPECT_EQ(n, 0);
 }
 
+// The same checks and exit codes as the export; a failed print leaves an earlier PDF alone.
+TEST_F(CommandPrint, FailuresKeepAnEarlierPdf) {
+    const int file = addSavedFile(QStringLiteral("Плиты"), 1);
+    addNumberedRecords(file, 3);
+    const QString pdf = dir_.filePath(QStringLiteral("plates.pdf"));
+    ASSERT_EQ(vlr({"--id", QString::number(file), "--out", pdf}).exitCode, 0);
+    QFile written(pdf);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray before = written.readAll();
+    written.close();
+    EXPECT_TRUE(before.startsWith("%PDF"));
+
+    const struct {
+        QStringList args;
+        int exitCode;
+        const char* error;
+    } cases[] = {
+        {{"--id", QString::number(file), "--out", pdf, "--sort", "Weight DESC"},
+         2,
+         "vlr print: cannot sort by 'Weight DESC'"},
+        {{"--file", "нет такого", "--out", pdf},
+         1,
+         "vlr print: there is no saved file named 'нет такого'"},
+        {{"--file", "Плиты"}, 2, "vlr print: give the file to write with --out PATH.pdf"},
+        {{"--id", QString::number(file), "--out", dir_.filePath("no/such/folder/a.pdf")},
+         1,
+         "vlr print: cannot write"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
+        const ToolRun run = vlr(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.error))) << run.err.toStdString();
+    }
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), before);
+}
+
 }  // namespace
 }  // namespace vlr::docs

@@ -1,0 +1,371 @@
+#include "ui/report_preview.h"
+
+#include "docs/document_report.h"
+#include "report/page_painter.h"
+#include "store/store_error.h"
+#include "ui/prompter.h"
+
+#include <QAction>
+#include <QHash>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vlr::ui {
+
+namespace {
+
+constexpr int kGap = 12;  // pixels around and between the pages
+constexpr int kCachedPages = 8;
+const double kZoomSteps[] = {10, 25, 50, 75, 100, 125, 150, 200, 300, 400};
+
+}  // namespace
+
+// The pages one below the other, each painted into an image when it first comes into view at
+// the current zoom; a few of them are kept for scrolling back.
+class ReportPages : public QWidget {
+public:
+    ReportPages(std::shared_ptr<const report::PreparedReport> report, QWidget* parent)
+        : QWidget(parent), report_(std::move(report)) {}
+
+    // Zoom as the resolution the pages are painted at.
+    void setDotsPerInch(int dotsPerInch) {
+        dotsPerInch_ = std::max(dotsPerInch, 4);
+        images_.clear();
+        order_.clear();
+        painted_ = 0;
+        const QSize page = pageSize();
+        resize(page.width() + 2 * kGap, report_->pageCount() * (page.height() + kGap) + kGap);
+        update();
+    }
+    int dotsPerInch() const { return dotsPerInch_; }
+    double pixelsPerUnit() const { return dotsPerInch_ / report::kUnitsPerInch; }
+
+    QSize pageSize() const {
+        const QSize units = report_->layout().page.sizeInUnits();
+        return QSize(int(std::ceil(units.width() * pixelsPerUnit())),
+                     int(std::ceil(units.height() * pixelsPerUnit())));
+    }
+    QRect pageRect(int page) const {
+        const QSize size = pageSize();
+        return QRect(QPoint(kGap, kGap + page * (size.height() + kGap)), size);
+    }
+    QRect cellRect(int page, const QRect& units) const {
+        const double scale = pixelsPerUnit();
+        return QRectF(units.x() * scale, units.y() * scale, units.width() * scale,
+                      units.height() * scale)
+            .toAlignedRect()
+            .translated(pageRect(page).topLeft());
+    }
+
+    void setHighlight(const QString& text, int foundPage, const QRect& foundCell) {
+        highlight_ = text;
+        foundPage_ = foundPage;
+        foundCell_ = foundCell;
+        update();
+    }
+    int paintedPages() const { return painted_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        painter.fillRect(event->rect(), palette().color(QPalette::Dark));
+        const int step = pageSize().height() + kGap;
+        const int first = std::max(0, (event->rect().top() - kGap) / step);
+        const int last = std::min(report_->pageCount() - 1, event->rect().bottom() / step);
+        for (int page = first; page <= last; ++page) {
+            const QRect rect = pageRect(page);
+            painter.drawImage(rect.topLeft(), pageImage(page));
+            painter.setPen(Qt::black);
+            painter.drawRect(rect.adjusted(-1, -1, 0, 0));
+            paintMatches(painter, page);
+        }
+    }
+
+private:
+    const QImage& pageImage(int page) {
+        auto found = images_.find(page);
+        if (found != images_.end())
+            return *found;
+        if (order_.size() >= kCachedPages)
+            images_.remove(order_.takeFirst());
+        QImage image(pageSize(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        const int dotsPerMeter = int(std::lround(dotsPerInch_ / 0.0254));
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        report::paintPage(*report_, page, painter);
+        painter.end();
+        ++painted_;
+        order_.append(page);
+        return *images_.insert(page, image);
+    }
+
+    void paintMatches(QPainter& painter, int page) {
+        if (highlight_.isEmpty())
+            return;
+        for (const report::PlacedText& placed : report_->pageTexts(page)) {
+            if (placed.text.contains(highlight_, Qt::CaseInsensitive))
+                painter.fillRect(cellRect(page, placed.rect), QColor(255, 230, 0, 90));
+        }
+        if (foundPage_ == page) {
+            painter.setPen(QPen(QColor(230, 100, 0), 2));
+            painter.drawRect(cellRect(page, foundCell_));
+        }
+    }
+
+    std::shared_ptr<const report::PreparedReport> report_;
+    int dotsPerInch_ = 96;
+    QHash<int, QImage> images_;
+    QList<int> order_;
+    int painted_ = 0;
+    QString highlight_;
+    int foundPage_ = -1;
+    QRect foundCell_;
+};
+
+PrinterChooser platformPrintDialog() {
+    return [](QPrinter& printer, int pageCount, QWidget* parent) {
+        QPrintDialog dialog(&printer, parent);
+        dialog.setMinMax(1, pageCount);
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+        return dialog.exec() == QDialog::Accepted;
+    };
+}
+
+ReportPreview::ReportPreview(std::shared_ptr<const report::PreparedReport> report,
+                             Prompter& prompter, PrinterChooser chooser, QWidget* parent)
+    : QDialog(parent),
+      report_(std::move(report)),
+      prompter_(prompter),
+      chooser_(std::move(chooser)),
+      area_(new QScrollArea(this)),
+      pages_(new ReportPages(report_, area_)),
+      findText_(new QLineEdit(this)),
+      status_(new QLabel(this)) {
+    setWindowTitle(QStringLiteral("Предварительный просмотр"));
+    setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
+    resize(960, 680);
+
+    auto* tools = new QToolBar(this);
+    const auto command = [this, tools](const QString& text, QKeySequence key, auto slot) {
+        QAction* action = tools->addAction(text, this, slot);
+        action->setShortcut(key);
+        addAction(action);
+        return action;
+    };
+    command(QStringLiteral("Страница целиком"), QKeySequence(), &ReportPreview::fitPage);
+    command(QStringLiteral("По ширине"), QKeySequence(), &ReportPreview::fitWidth);
+    command(QStringLiteral("Уменьшить"), QKeySequence::ZoomOut, &ReportPreview::zoomOut);
+    command(QStringLiteral("Увеличить"), QKeySequence::ZoomIn, &ReportPreview::zoomIn);
+    tools->addSeparator();
+    command(QStringLiteral("Печать..."), QKeySequence::Print, &ReportPreview::print);
+    tools->addSeparator();
+    findText_->setPlaceholderText(QStringLiteral("Найти"));
+    findText_->setMaximumWidth(200);
+    tools->addWidget(findText_);
+    command(QStringLiteral("Найти далее"), QKeySequence::FindNext, &ReportPreview::findNext);
+    connect(findText_, &QLineEdit::returnPressed, this, &ReportPreview::findNext);
+    tools->addSeparator();
+    command(QStringLiteral("Справка"), QKeySequence::HelpContents, &ReportPreview::showHelp);
+    command(QStringLiteral("Закрыть"), QKeySequence(Qt::Key_Escape), &QDialog::reject);
+
+    area_->setWidget(pages_);
+    area_->setAlignment(Qt::AlignHCenter);
+    area_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    area_->viewport()->installEventFilter(this);
+    area_->verticalScrollBar()->setSingleStep(40);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(tools);
+    layout->addWidget(area_, 1);
+    layout->addWidget(status_);
+    status_->setText(QStringLiteral("Страниц: %1").arg(report_->pageCount()));
+    applyFit();
+}
+
+ReportPreview::~ReportPreview() = default;
+
+double ReportPreview::zoomPercent() const {
+    return pages_->dotsPerInch() * 100.0 / logicalDpiX();
+}
+
+bool ReportPreview::fitsWidth() const {
+    return fit_ == Fit::Width;
+}
+
+int ReportPreview::foundPage() const {
+    return foundPage_;
+}
+
+QRect ReportPreview::foundCell() const {
+    return foundCell_;
+}
+
+int ReportPreview::paintedPages() const {
+    return pages_->paintedPages();
+}
+
+QString ReportPreview::helpSection() {
+    return QStringLiteral("printing");
+}
+
+void ReportPreview::fitWidth() {
+    fit_ = Fit::Width;
+    applyFit();
+}
+
+void ReportPreview::fitPage() {
+    fit_ = Fit::Page;
+    applyFit();
+}
+
+void ReportPreview::zoomIn() {
+    const double now = zoomPercent();
+    for (const double step : kZoomSteps) {
+        if (step > now + 0.5) {
+            setZoom(step, Fit::None);
+            return;
+        }
+    }
+}
+
+void ReportPreview::zoomOut() {
+    const double now = zoomPercent();
+    for (auto it = std::rbegin(kZoomSteps); it != std::rend(kZoomSteps); ++it) {
+        if (*it < now - 0.5) {
+            setZoom(*it, Fit::None);
+            return;
+        }
+    }
+}
+
+void ReportPreview::setZoom(double percent, Fit fit) {
+    fit_ = fit;
+    // The place in the report shown at the top stays there.
+    QScrollBar* bar = area_->verticalScrollBar();
+    const double position = pages_->height() > 0 ? double(bar->value()) / pages_->height() : 0;
+    pages_->setDotsPerInch(int(std::lround(percent * logicalDpiX() / 100)));
+    bar->setValue(int(std::lround(position * pages_->height())));
+}
+
+void ReportPreview::applyFit() {
+    const QSize units = report_->layout().page.sizeInUnits();
+    const QSize view = area_->viewport()->size() - QSize(2 * kGap, 2 * kGap);
+    const double paperWidth = units.width() / report::kUnitsPerInch * logicalDpiX() / 100;
+    const double paperHeight = units.height() / report::kUnitsPerInch * logicalDpiY() / 100;
+    double percent = view.width() / paperWidth;
+    if (fit_ == Fit::Page)
+        percent = std::min(percent, view.height() / paperHeight);
+    if (fit_ != Fit::None)
+        setZoom(std::clamp(percent, kZoomSteps[0], 400.0), fit_);
+}
+
+bool ReportPreview::eventFilter(QObject* watched, QEvent* event) {
+    // A fitted zoom follows the room the pages have.
+    if (watched == area_->viewport() && event->type() == QEvent::Resize)
+        applyFit();
+    if (watched == area_->viewport() && event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            if (wheel->angleDelta().y() > 0)
+                zoomIn();
+            else if (wheel->angleDelta().y() < 0)
+                zoomOut();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void ReportPreview::print() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setFullPage(true);
+    printer.setPageLayout(report::paperLayout(report_->layout().page));
+    printer.setDocName(windowTitle());
+    if (!chooser_(printer, report_->pageCount(), this))
+        return;
+    int first = 0;
+    int last = report_->pageCount() - 1;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        first = std::clamp(printer.fromPage() - 1, 0, last);
+        last = std::clamp(printer.toPage() - 1, first, last);
+    }
+    if (!report::printPages(*report_, printer, first, last))
+        prompter_.error(this, docs::printFailedText());
+}
+
+void ReportPreview::findNext() {
+    const QString text = findText_->text().trimmed();
+    if (text.isEmpty())
+        return;
+    const int pageCount = report_->pageCount();
+    int page = std::max(foundPage_, 0);
+    int from = foundPage_ < 0 ? 0 : foundIndex_ + 1;
+    // Every page once, from the last match on, and round to it again.
+    for (int visited = 0; visited <= pageCount; ++visited) {
+        const QVector<report::PlacedText> texts = report_->pageTexts(page);
+        for (int i = from; i < texts.size(); ++i) {
+            if (texts[i].text.contains(text, Qt::CaseInsensitive)) {
+                foundPage_ = page;
+                foundIndex_ = i;
+                foundCell_ = texts[i].rect;
+                pages_->setHighlight(text, page, foundCell_);
+                const QRect cell = pages_->cellRect(page, foundCell_);
+                area_->ensureVisible(cell.center().x(), cell.center().y(), cell.width() / 2 + kGap,
+                                     cell.height() / 2 + kGap);
+                status_->setText(QStringLiteral("Страница %1 из %2").arg(page + 1).arg(pageCount));
+                return;
+            }
+        }
+        page = (page + 1) % pageCount;
+        from = 0;
+    }
+    foundPage_ = -1;
+    pages_->setHighlight(QString(), -1, QRect());
+    status_->setText(QStringLiteral("Текст не найден"));
+}
+
+void ReportPreview::showHelp() {
+    emit helpRequested(helpSection());
+}
+
+void printDocument(const store::Database& database, int fileNameId, const docs::DocumentKind& kind,
+                   const store::Statement& search, Prompter& prompter, QWidget* parent,
+                   const PrinterChooser& chooser,
+                   const std::function<void(const QString& section)>& openHelp) {
+    report::Preparation prepared;
+    try {
+        prepared = docs::prepareDocumentReport(database, fileNameId, kind, search);
+    } catch (const store::StoreError&) {
+        prompter.error(parent, docs::printFailedText());
+        return;
+    }
+    if (!prepared.succeeded()) {
+        prompter.error(parent, QStringLiteral("Не могу подготовить отчёт: ") + prepared.error);
+        return;
+    }
+    ReportPreview preview(prepared.report, prompter, chooser, parent);
+    if (openHelp)
+        QObject::connect(&preview, &ReportPreview::helpRequested, &preview, openHelp);
+    preview.exec();
+}
+
+}  // namespace vlr::ui

@@ -1,5 +1,7 @@
 #include "docs/cell_text.h"
 
+#include "xls/user_date_time.h"
+
 #include <QDateTime>
 #include <QLocale>
 #include <QRegularExpression>
@@ -57,30 +59,6 @@ QLocale userLocale() {
     return locale;
 }
 
-// The user's short date and long time formats; a two-digit year in the short format would lose
-// the century, so the year is always written with four. The time zone is not written: the
-// readings are wall-clock times. The formats are worked out once per locale, as a report
-// writes thousands of date-times.
-QString userDateTimeText(const QDate& date, const QTime& time) {
-    struct Formats {
-        QString localeName;
-        QString date;
-        QString time;
-    };
-    static Formats formats;
-    const QLocale locale;
-    if (formats.localeName != locale.name() || formats.date.isEmpty()) {
-        static const QRegularExpression shortYear(QStringLiteral("(?<!y)yy(?!y)"));
-        static const QRegularExpression zone(QStringLiteral("\\s*t+"));
-        formats = Formats{
-            locale.name(),
-            locale.dateFormat(QLocale::ShortFormat).replace(shortYear, QStringLiteral("yyyy")),
-            locale.timeFormat(QLocale::LongFormat).remove(zone).trimmed()};
-    }
-    return locale.toString(date, formats.date) + QLatin1Char(' ') +
-           locale.toString(time, formats.time);
-}
-
 bool isNumber(const QVariant& value) {
     switch (value.typeId()) {
         case QMetaType::Int:
@@ -109,7 +87,7 @@ QString ownText(const QVariant& value) {
         return QString();
     if (value.typeId() == QMetaType::QDateTime) {
         const QDateTime dateTime = value.toDateTime();
-        return userDateTimeText(dateTime.date(), dateTime.time());
+        return xls::userDateTimeText(dateTime.date(), dateTime.time());
     }
     if (isNumber(value))
         return generalText(value);

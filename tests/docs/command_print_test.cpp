@@ -87,7 +87,7 @@ QString expectedVtrText(const QString& field, int n) {
         return QStringLiteral("%1.%2.2024 %3:%4:05")
             .arg(n % 28 + 1, 2, 10, QLatin1Char('0'))
             .arg(n % 12 + 1, 2, 10, QLatin1Char('0'))
-            .arg(n % 24, 2, 10, QLatin1Char('0'))
+            .arg(n % 24)
             .arg(n % 60, 2, 10, QLatin1Char('0'));
     if (field == QLatin1String("F1") || field == QLatin1String("F2"))
         return QString::number(number(field.mid(1).toInt()))

@@ -86,8 +86,8 @@ TEST(CellTexts, GridAndReportFormatsInTheUsersLocaleAndTheReportsComma) {
         {QStringLiteral("Изгиб"), DisplayFormat::TwoDecimals, "Изгиб", "Изгиб", "Изгиб"},
         {QStringLiteral("   "), DisplayFormat::TwoDecimals, "   ", "   ", ""},
         {QVariant(), DisplayFormat::OneDecimal, "", "", ""},
-        {measured, DisplayFormat::None, "31.03.2024 02:30:05", "3/31/2024 2:30:05 AM",
-         "31.03.2024 02:30:05"},
+        {measured, DisplayFormat::None, "31.03.2024 2:30:05", "3/31/2024 2:30:05 AM",
+         "31.03.2024 2:30:05"},
     };
     const QLocale russian;
     for (const auto& c : cases) {

@@ -247,7 +247,7 @@ TEST(ReportLayouts, DataCellsPrintTheirColumnsFormats) {
         const char* text;
     } cases[] = {
         {&docs::oskKind(), "N", "7"},
-        {&docs::oskKind(), "DateTime", "31.03.2024 02:30:00"},
+        {&docs::oskKind(), "DateTime", "31.03.2024 2:30:00"},
         {&docs::oskKind(), "F1", "12,0"},
         {&docs::oskKind(), "F2", "0,0"},
         {&docs::oskKind(), "T3", ""},

@@ -69,8 +69,8 @@ struct DocumentRows {
     std::vector<QVariantList> rows;
 };
 
-// Reads the rows of a file with the search statement. Throws StoreError when they cannot be
-// read, or when a field is not a column of the row set.
+// Reads the rows of a file in the search statement's order, selecting only the asked fields.
+// Throws StoreError when they cannot be read, or when a field is not a column of the row set.
 DocumentRows readDocumentRows(const store::Database& database, const store::Statement& search,
                               int fileNameId, const QStringList& fields);
 

@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QStyle>
+#include <QStyleOptionHeader>
 
 #include <algorithm>
 
@@ -51,6 +53,16 @@ void TitleHeader::paintSection(QPainter* painter, const QRect& rect, int logical
     QHeaderView::paintSection(painter, rect, logicalIndex);
     painter->restore();
     paintSortState(painter, rect, logicalIndex);
+}
+
+void TitleHeader::initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const {
+    QHeaderView::initStyleOptionForIndex(option, logicalIndex);
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, option, this);
+    const int width = sectionSize(logicalIndex) - 2 * margin;
+    QStringList lines = option->text.split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        line = fontMetrics().elidedText(line, Qt::ElideRight, width);
+    option->text = lines.join(QLatin1Char('\n'));
 }
 
 void TitleHeader::paintSortState(QPainter* painter, const QRect& rect, int logicalIndex) const {

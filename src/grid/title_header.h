@@ -23,6 +23,9 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+    // A title wider than its column is cut with an ellipsis line by line, never clipped at
+    // both ends.
+    void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override;
 
 private:
     void paintSortState(QPainter* painter, const QRect& rect, int logicalIndex) const;

@@ -467,6 +467,7 @@ bool TForm_Main::FormClose() {
         if (session_.settings().LastDocCloseAction == app::CloseAction::None)
             return false;
     }
+    emit sessionEnding();
     reportClose(session_.close());
     return true;
 }

@@ -2,9 +2,8 @@
 // main window until it is closed or "Выход" is chosen.
 #include "app/settings_store.h"
 #include "ui/application_title.h"
-#include "ui/logo_window.h"
+#include "ui/desktop_program.h"
 #include "ui/main_window.h"
-#include "ui/new_name_dialog.h"
 #include "ui/product_logo.h"
 #include "ui/prompter.h"
 
@@ -20,32 +19,16 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("velaron"));
     QApplication::setWindowIcon(vlr::ui::productIcon());
 
-    std::unique_ptr<vlr::app::SettingsStore> settings = vlr::app::SettingsStore::forCurrentUser();
+    const std::unique_ptr<vlr::app::SettingsStore> settings =
+        vlr::app::SettingsStore::forCurrentUser();
     vlr::ui::WidgetPrompter prompter;
+    vlr::ui::DesktopProgram program(*settings, prompter);
+    // A database that cannot be used ends the program after its message.
+    if (!program.start(QDir::currentPath()))
+        return 1;
 
-    // The splash window goes when this block is left, whichever step failed.
-    std::unique_ptr<vlr::ui::TForm_Main> mainWindow;
-    std::unique_ptr<vlr::ui::TForm_NewName> nameDialog;
-    {
-        vlr::ui::TForm_Logo splash;
-        splash.showNow();
-
-        mainWindow = std::make_unique<vlr::ui::TForm_Main>(*settings, prompter);
-        // A database that cannot be used ends the program after its message.
-        if (!mainWindow->FormCreate(QDir::currentPath()))
-            return 1;
-
-        // The receive view and the port options dialog come here, in this order. The view
-        // owns the serial port and starts the link; it goes into the main window with
-        //     mainWindow->installCommView(view, view->menus());
-        // the options dialog then probes COM1..COM16 through the view's port.
-
-        nameDialog = std::make_unique<vlr::ui::TForm_NewName>(mainWindow.get());
-        mainWindow->setNamePrompt(*nameDialog);
-    }
-
-    QObject::connect(mainWindow.get(), &vlr::ui::TForm_Main::exitRequested, &application,
+    QObject::connect(&program.mainWindow(), &vlr::ui::TForm_Main::exitRequested, &application,
                      &QCoreApplication::quit, Qt::QueuedConnection);
-    mainWindow->show();
+    program.mainWindow().show();
     return application.exec();
 }

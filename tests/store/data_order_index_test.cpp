@@ -17,7 +17,8 @@ QString planOf(const Database& db, const Statement& statement) {
     QSqlQuery query(db.connection());
     if (!query.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + statement.text))
         return query.lastError().text();
-    query.bindValue(QStringLiteral(":PFileNameId"), 1);
+    for (const char* name : {":PFileNameId", ":PDeviceListId", ":PDeviceNArc"})
+        query.bindValue(QString::fromLatin1(name), 1);
     if (!query.exec())
         return query.lastError().text();
     QStringList details;
@@ -38,6 +39,12 @@ TEST_F(DataOrderIndexTest, AFilesRowsAreReadInTheDefaultOrderWithoutASort) {
     const QString byComment =
         planOf(db_, documentSearchStatement(orderByLine({{QStringLiteral("Comment"), true}})));
     EXPECT_TRUE(byComment.contains(QStringLiteral("TEMP B-TREE"))) << byComment.toStdString();
+
+    // The receive view's rows of one kind and archive come in its order the same way.
+    const QString received = planOf(db_, ADOQuery_CommSearch());
+    EXPECT_TRUE(received.contains(QStringLiteral("USING INDEX Data_Comm_Order")))
+        << received.toStdString();
+    EXPECT_FALSE(received.contains(QStringLiteral("TEMP B-TREE"))) << received.toStdString();
 }
 
 TEST_F(DataOrderIndexTest, AFileMadeBeforeTheIndexGainsItAtOpenWithItsRowsKept) {

@@ -1,0 +1,52 @@
+#include "ui/desktop_program.h"
+
+#include "link/link_session.h"
+#include "ui/comm_options_dialog.h"
+#include "ui/comm_view.h"
+#include "ui/logo_window.h"
+#include "ui/main_window.h"
+#include "ui/new_name_dialog.h"
+
+namespace vlr::ui {
+
+DesktopProgram::DesktopProgram(app::SettingsStore& settings, Prompter& prompter)
+    : settings_(settings), prompter_(prompter) {}
+
+// The options dialog and the name dialog refer to the main window's parts: they go first.
+DesktopProgram::~DesktopProgram() {
+    nameDialog_.reset();
+    optionsDialog_.reset();
+    mainWindow_.reset();
+}
+
+bool DesktopProgram::start(const QString& workingDirectory) {
+    // The splash window goes when this function is left, whichever step failed.
+    TForm_Logo splash;
+    splash.showNow();
+
+    mainWindow_ = std::make_unique<TForm_Main>(settings_, prompter_);
+    if (!mainWindow_->FormCreate(workingDirectory))
+        return false;
+
+    // The receive view owns the serial port and starts the link; the options dialog then probes
+    // COM1..COM16 through that port and hands the present ones to the exchange.
+    link::PortSettings& ports = mainWindow_->session().settings().Ports;
+    commView_ = new TForm_Comm(mainWindow_->database(), prompter_);
+    commView_->setObjectName(QStringLiteral("Form_Comm"));
+    commView_->hostLink(
+        std::make_unique<link::LinkSession>(mainWindow_->database(), *commView_, ports));
+    mainWindow_->installCommView(commView_, commView_->menus());
+    // The link works on the database: it stops before the regular close cleans up and compacts.
+    QObject::connect(mainWindow_.get(), &TForm_Main::sessionEnding, commView_,
+                     [view = commView_] { view->hostLink(nullptr); });
+
+    optionsDialog_ =
+        std::make_unique<TForm_CommOptions>(*commView_->linkSession(), ports, mainWindow_.get());
+    commView_->setOptionsDialog(optionsDialog_.get());
+
+    nameDialog_ = std::make_unique<TForm_NewName>(mainWindow_.get());
+    mainWindow_->setNamePrompt(*nameDialog_);
+    return true;
+}
+
+}  // namespace vlr::ui

@@ -19,8 +19,8 @@
 namespace vlr::docs {
 namespace {
 
-// The note statement with its parameter as wide as the column: the original parameter's 50
-// characters would silently drop every note of 51 to 100 characters that the column holds.
+// The note statement with its parameter as wide as the column: with the 50 characters it
+// declares, every note of 51 to 100 characters that the column holds would be lost.
 const store::Statement& noteStatement() {
     static const store::Statement statement = [] {
         store::Statement edit = store::ADOQuery_Edit();

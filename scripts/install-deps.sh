@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev clang-format
-    qt6-base-dev libqt6sql6-sqlite libsqlite3-dev qt6-serialport-dev
+    qt6-base-dev libqt6sql6-sqlite libsqlite3-dev qt6-serialport-dev qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 python3-xlrd python3-olefile python3-xlwt
     fonts-liberation poppler-utils

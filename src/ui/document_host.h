@@ -31,6 +31,8 @@ public:
     // Every document window reports here how it chose to close (None: it stays open). The main
     // window's close reads it right after asking each window.
     virtual void setLastDocCloseAction(app::CloseAction action) = 0;
+    // Shows the user's manual at a section ("printing"), also over a modal window.
+    virtual void showHelp(const QString& section) = 0;
     // A document window has closed: "Сохранить" has nothing to act on until one is activated.
     virtual void documentClosed() = 0;
 };

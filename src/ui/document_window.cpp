@@ -130,7 +130,9 @@ void DocumentWindow::ApplySortOrder() {
 
 void DocumentWindow::PrintDocument() {
     if (rowsOpen_)
-        printDocument(host_.database(), fileNameId_, kind_, search_, host_.prompter(), this);
+        printDocument(host_.database(), fileNameId_, kind_, search_, host_.prompter(), this,
+                      platformPrintDialog(),
+                      [this](const QString& section) { host_.showHelp(section); });
 }
 
 void DocumentWindow::ExportDocument() {

@@ -134,7 +134,7 @@ void TForm_Main::buildCommands() {
     connect(A_Comm_, &QAction::triggered, this, &TForm_Main::showCommView);
     connect(A_Cascade_, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
     connect(A_Tile_, &QAction::triggered, this, &TForm_Main::tileHorizontally);
-    connect(A_Help_, &QAction::triggered, this, &TForm_Main::showHelp);
+    connect(A_Help_, &QAction::triggered, this, [this] { showHelp(QString()); });
 }
 
 void TForm_Main::buildMenus() {
@@ -437,7 +437,7 @@ void TForm_Main::deleteCurrentFile() {
     RefreshCatalog();
 }
 
-void TForm_Main::showHelp() {
+void TForm_Main::showHelp(const QString& section) {
     if (manualPath_.isEmpty()) {
         prompter_.tell(this,
                        QStringLiteral("Руководство пользователя не найдено: файл "
@@ -447,7 +447,15 @@ void TForm_Main::showHelp() {
     }
     if (!help_)
         help_ = new HelpWindow(manualPath_, this);
-    help_->showSection();
+    // Asked from a modal window (the print preview), the manual must take input too: it becomes
+    // modal itself until it is closed, and an ordinary window again the next time.
+    const Qt::WindowModality modality =
+        QApplication::activeModalWidget() ? Qt::ApplicationModal : Qt::NonModal;
+    if (help_->windowModality() != modality) {
+        help_->hide();
+        help_->setWindowModality(modality);
+    }
+    help_->showSection(section);
 }
 
 void TForm_Main::setLastDocCloseAction(app::CloseAction action) {

@@ -68,6 +68,7 @@ public:
     NamePrompt& namePrompt() override { return *namePrompt_; }
     void setLastDocCloseAction(app::CloseAction action) override;
     void documentClosed() override;
+    void showHelp(const QString& section) override;
 
 signals:
     // "Выход": the event loop is to end at once, without the close processing.
@@ -93,7 +94,6 @@ private:
     void tileHorizontally();
     void placeNewWindow(QMdiSubWindow* window) const;
     void deleteCurrentFile();
-    void showHelp();
     bool FormClose();
     void reportClose(const app::CloseReport& report);
     DocumentWindow* activeDocument() const;

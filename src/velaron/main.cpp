@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <memory>
 
@@ -18,6 +20,13 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(vlr::ui::applicationTitle());
     QApplication::setDesktopFileName(QStringLiteral("velaron"));
     QApplication::setWindowIcon(vlr::ui::productIcon());
+    // Every text of the program is Russian: so are the buttons of message boxes and the file
+    // and print dialogs, whatever the system's language (without the translations they stay
+    // English).
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_ru"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     const std::unique_ptr<vlr::app::SettingsStore> settings =
         vlr::app::SettingsStore::forCurrentUser();

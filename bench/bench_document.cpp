@@ -90,9 +90,9 @@ void loadModel(benchmark::State& state, const vlr::store::Statement& search) {
     QStringList fields;
     setUpModel(model, fields);
     for (auto _ : state) {
-        const vlr::docs::DocumentRows rows =
+        vlr::docs::DocumentRows rows =
             vlr::docs::readDocumentRows(fixture.db(), search, fixture.fileNameId(), fields);
-        model.setRows(rows.fields, rows.rows);
+        model.setRows(rows.fields, std::move(rows.rows));
     }
     state.counters["records"] = model.rowCount();
 }

@@ -110,8 +110,8 @@ void DataGrid::loadFromQuery(QSqlQuery& query) {
     afterLoad();
 }
 
-void DataGrid::setRows(const QStringList& fields, const std::vector<QVariantList>& rows) {
-    model_->setRows(fields, rows);
+void DataGrid::setRows(const QStringList& fields, std::vector<QVariantList>&& rows) {
+    model_->setRows(fields, std::move(rows));
     afterLoad();
 }
 

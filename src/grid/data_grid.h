@@ -45,7 +45,7 @@ public:
 
     // Rows. A load makes the first row current and clears the selection.
     void loadFromQuery(QSqlQuery& query);  // executed query; throws as GridModel does
-    void setRows(const QStringList& fields, const std::vector<QVariantList>& rows);
+    void setRows(const QStringList& fields, std::vector<QVariantList>&& rows);
     void clearRows();
     int rowCount() const;
     GridModel* gridModel() const { return model_; }

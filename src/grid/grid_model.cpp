@@ -104,13 +104,14 @@ void GridModel::loadFromQuery(QSqlQuery& query) {
     endResetModel();
 }
 
-void GridModel::setRows(const QStringList& fields, const std::vector<QVariantList>& rows) {
+void GridModel::setRows(const QStringList& fields, std::vector<QVariantList>&& rows) {
     const std::vector<int> positions = beginLoad(fields);
-    for (const QVariantList& row : rows) {
+    for (QVariantList& row : rows) {
         for (int position : positions)
-            rows_.append(position < row.size() ? QVariant(row.at(position)) : QVariant());
+            rows_.append(position < row.size() ? std::move(row[position]) : QVariant());
         rows_.endRow();
     }
+    rows.clear();
     endResetModel();
 }
 

@@ -32,8 +32,8 @@ public:
     // Reads an executed query to its end, forward only. Throws std::invalid_argument when
     // a column's field, the key field or an extra field is not among the query's fields.
     void loadFromQuery(QSqlQuery& query);
-    // The same from values given directly: rows of values in the order of fields.
-    void setRows(const QStringList& fields, const std::vector<QVariantList>& rows);
+    // The same from values given directly: rows of values in the order of fields, moved in.
+    void setRows(const QStringList& fields, std::vector<QVariantList>&& rows);
     void clearRows();
 
     const QStringList& keptFields() const { return fields_; }

@@ -28,6 +28,7 @@ public:
 private:
     void openConnection(const QString& path);
     void useWriteAheadLog();
+    void sortInMemory();
     void createSchema();
     void checkUsable();
     void upgradeSchema();

@@ -93,7 +93,7 @@ void CatalogPanel::showEntries() {
     rows.reserve(shown.size());
     for (const app::CatalogEntry& entry : shown)
         rows.push_back({entry.fileNameId, entry.fileName, entry.deviceListId, entry.dataTime});
-    grid_->setRows(kFields, rows);
+    grid_->setRows(kFields, std::move(rows));
 }
 
 int CatalogPanel::rowCount() const {

@@ -175,7 +175,7 @@ void loadReceivedRows(grid::DataGrid& grid, const store::Database& database, int
             row.append(readField(cursor, columns[i], readings[i], previousTexts[i]));
         rows.push_back(std::move(row));
     }
-    grid.setRows(fields, rows);
+    grid.setRows(fields, std::move(rows));
 }
 
 PromptIcon promptIcon(link::MessageIcon icon) {

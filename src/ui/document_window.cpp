@@ -98,9 +98,9 @@ void DocumentWindow::setFile(int fileNameId, const QString& fileName) {
 
 bool DocumentWindow::readRows() {
     try {
-        const docs::DocumentRows rows =
+        docs::DocumentRows rows =
             docs::readDocumentRows(host_.database(), search_, fileNameId_, fields_);
-        grid_->setRows(rows.fields, rows.rows);
+        grid_->setRows(rows.fields, std::move(rows.rows));
         rowsOpen_ = true;
     } catch (const store::StoreError&) {
         grid_->clearRows();

@@ -29,7 +29,7 @@ protected:
             rows.push_back({i + 1, 10 + i, QStringLiteral("Режим %1").arg(i), 1.5 * i});
         grid_.setRows({QStringLiteral("N"), QStringLiteral("DataId"), QStringLiteral("T4"),
                        QStringLiteral("F1")},
-                      rows);
+                      std::move(rows));
         grid_.resize(400, 300);
         grid_.show();
         QApplication::processEvents();

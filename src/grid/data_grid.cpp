@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QResizeEvent>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 
@@ -26,6 +27,26 @@ QPalette gridPalette(QPalette palette) {
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     return palette;
 }
+
+// The current row is the one double clicks, Ctrl+Del and drops without a selection act on: it is
+// tinted across its whole width even when it is not selected.
+class CurrentRowDelegate : public QStyledItemDelegate {
+public:
+    explicit CurrentRowDelegate(QTableView* view) : QStyledItemDelegate(view), view_(view) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.row() != view_->currentIndex().row() || option->state & QStyle::State_Selected)
+            return;
+        QColor tint = option->palette.color(QPalette::Active, QPalette::Highlight);
+        tint.setAlpha(48);
+        option->backgroundBrush = tint;
+    }
+
+private:
+    QTableView* view_;
+};
 
 }  // namespace
 
@@ -47,12 +68,16 @@ DataGrid::DataGrid(QWidget* parent)
     setPalette(gridPalette(palette()));
     setAccessibleName(tr("Таблица"));
     setRowLines(1);
+    setItemDelegate(new CurrentRowDelegate(this));
 
     connect(titles_, &TitleHeader::titleClicked, this, &DataGrid::clickTitle);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &DataGrid::trackSelection);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) { emit currentRowChanged(current.row()); });
+            [this](const QModelIndex& current) {
+                viewport()->update();  // the old and the new current row, across every column
+                emit currentRowChanged(current.row());
+            });
     connect(model_, &QAbstractItemModel::modelReset, this,
             [this] { selectionOrder_.reset(model_->rowCount()); });
     connect(this, &QAbstractItemView::doubleClicked, this,

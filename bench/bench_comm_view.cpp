@@ -7,13 +7,12 @@
 #include "ui/comm_view.h"
 #include "ui/prompter.h"
 
-#include <QApplication>
+#include "qt_benchmark_main.h"
+
 #include <QElapsedTimer>
 #include <QSqlQuery>
 #include <QTabWidget>
 #include <QTemporaryDir>
-
-#include <benchmark/benchmark.h>
 
 #include <ctime>
 
@@ -93,13 +92,5 @@ BENCHMARK(BM_OpenAsphaltTab)->UseManualTime()->Unit(benchmark::kMillisecond)->Mi
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vlr::bench::runQtBenchmarks(argc, argv, vlr::bench::QtNeeds::Widgets);
 }

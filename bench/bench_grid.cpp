@@ -9,15 +9,14 @@
 #include "grid/data_grid.h"
 #include "store/schema.h"
 
-#include <QApplication>
+#include "qt_benchmark_main.h"
+
 #include <QDateTime>
 #include <QLocale>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
-
-#include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -208,18 +207,10 @@ BENCHMARK(BM_ReloadAfterOrderChange)
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    if (!fillDatabase()) {
+    return vlr::bench::runQtBenchmarks(argc, argv, vlr::bench::QtNeeds::Widgets, [] {
+        if (fillDatabase())
+            return true;
         std::fprintf(stderr, "cannot fill the benchmark's database\n");
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+        return false;
+    });
 }

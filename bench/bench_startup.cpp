@@ -10,12 +10,11 @@
 #include "ui/new_name_dialog.h"
 #include "ui/prompter.h"
 
-#include <QApplication>
+#include "qt_benchmark_main.h"
+
 #include <QElapsedTimer>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-
-#include <benchmark/benchmark.h>
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -115,12 +114,5 @@ BENCHMARK(BM_ProbeSixteenPorts)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vlr::bench::runQtBenchmarks(argc, argv, vlr::bench::QtNeeds::Widgets);
 }

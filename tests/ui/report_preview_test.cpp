@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -62,6 +63,7 @@ TEST_F(ReportPreviewTest, PreviewCommandsAndPrintingChosenPages) {
     const QString pdf = dir_.filePath(QStringLiteral("printed.pdf"));
     const PrinterChooser toPdf = [&](QPrinter& printer, int pageCount, QWidget*) {
         EXPECT_EQ(pageCount, 7);
+        EXPECT_EQ(printer.docName(), QStringLiteral("Плиты"));  // the default PDF's name
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         printer.setPrintRange(QPrinter::PageRange);
@@ -94,6 +96,8 @@ TEST_F(ReportPreviewTest, PreviewCommandsAndPrintingChosenPages) {
         EXPECT_DOUBLE_EQ(preview->zoomPercent(), stepped);
         preview->fitWidth();
         EXPECT_DOUBLE_EQ(preview->zoomPercent(), width);
+        EXPECT_EQ(preview->pageArea()->horizontalScrollBar()->maximum(), 0);
+        EXPECT_EQ(preview->positionLabel()->text(), QStringLiteral("Страница 1 из 7"));
 
         // "Запись 5" is record 5 on the first page, then records 50 to 59 on the fourth.
         preview->findField()->setText(QStringLiteral("запись 5"));
@@ -102,10 +106,13 @@ TEST_F(ReportPreviewTest, PreviewCommandsAndPrintingChosenPages) {
         EXPECT_EQ(preview->foundCell(), QRect(723, 25 + 64 + 60 + 4 * 40, 181, 40));
         preview->findNext();
         EXPECT_EQ(preview->foundPage(), 3);
-        EXPECT_GT(preview->pageArea()->verticalScrollBar()->value(), 0);
+        // The match out of view comes to the middle of it: the page shown there is its page.
+        EXPECT_EQ(preview->positionLabel()->text(), QStringLiteral("Страница 4 из 7"));
         preview->findField()->setText(QStringLiteral("нет такого"));
         preview->findNext();
         EXPECT_EQ(preview->foundPage(), -1);
+        EXPECT_EQ(preview->positionLabel()->text(),
+                  QStringLiteral("Текст \"нет такого\" не найден"));
 
         preview->showHelp();
         preview->print();

@@ -330,7 +330,10 @@ void ReportPreview::findNext() {
         return;
     const int pageCount = report_->pageCount();
     int page = std::max(foundPage_, 0);
-    int from = foundPage_ < 0 ? 0 : foundIndex_ + 1;
+    // A changed text is looked for from the current match on, which it may still fit; the same
+    // text again moves past it.
+    int from = foundPage_ < 0 ? 0 : foundIndex_ + (text == searched_ ? 1 : 0);
+    searched_ = text;
     // Every page once, from the last match on, and round to it again.
     for (int visited = 0; visited <= pageCount; ++visited) {
         const QVector<report::PlacedText> texts = report_->pageTexts(page);

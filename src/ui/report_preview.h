@@ -92,6 +92,7 @@ private:
     QLabel* status_;
     QString documentName_;
     Fit fit_ = Fit::Width;
+    QString searched_;
     int foundPage_ = -1;
     int foundIndex_ = -1;
     QRect foundCell_;

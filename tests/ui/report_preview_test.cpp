@@ -108,6 +108,13 @@ TEST_F(ReportPreviewTest, PreviewCommandsAndPrintingChosenPages) {
         EXPECT_EQ(preview->foundPage(), 3);
         // The match out of view comes to the middle of it: the page shown there is its page.
         EXPECT_EQ(preview->positionLabel()->text(), QStringLiteral("Страница 4 из 7"));
+        // A changed text that the current match still fits stays on it.
+        const QRect record50 = preview->foundCell();
+        preview->findField()->setText(QStringLiteral("запись"));
+        preview->findNext();
+        EXPECT_EQ(preview->foundCell(), record50);
+        preview->findNext();
+        EXPECT_EQ(preview->foundCell(), record50.translated(0, 40));
         preview->findField()->setText(QStringLiteral("нет такого"));
         preview->findNext();
         EXPECT_EQ(preview->foundPage(), -1);

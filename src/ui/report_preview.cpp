@@ -366,12 +366,15 @@ void ReportPreview::showFoundCell() {
     showPosition();
 }
 
-// The page in the middle of the view, or the found cell's page right after a find.
+// The page in the middle of the view (or the found cell's page right after a find) and the zoom.
 void ReportPreview::showPosition() {
     const int step = pages_->pageSize().height() + kGap;
     const int middle = area_->verticalScrollBar()->value() + area_->viewport()->height() / 2;
     const int page = std::clamp(middle / std::max(step, 1), 0, report_->pageCount() - 1);
-    status_->setText(QStringLiteral("Страница %1 из %2").arg(page + 1).arg(report_->pageCount()));
+    status_->setText(QStringLiteral("Страница %1 из %2    Масштаб %3 %")
+                         .arg(page + 1)
+                         .arg(report_->pageCount())
+                         .arg(std::lround(zoomPercent())));
 }
 
 void ReportPreview::showHelp() {

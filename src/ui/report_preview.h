@@ -51,7 +51,8 @@ public:
     int paintedPages() const;
     QScrollArea* pageArea() const { return area_; }
     QLineEdit* findField() const { return findText_; }
-    // "Страница N из M": the page in the middle of the view, or the last match's page.
+    // "Страница N из M    Масштаб P %": the page in the middle of the view (or the last match's
+    // page) and the zoom.
     QLabel* positionLabel() const { return status_; }
 
     // The name the print job and a PDF file are given by default (the file's name); the

@@ -1,12 +1,14 @@
 #include "docs/document_report.h"
 
 #include "docs/cell_text.h"
+#include "store/database.h"
 #include "store/query.h"
 #include "store/record_row.h"
 #include "store/row_cursor.h"
 #include "store/statements.h"
 
 #include <QHash>
+#include <QSqlQuery>
 
 namespace vlr::docs {
 namespace {
@@ -138,6 +140,13 @@ report::Preparation prepareDocumentReport(const store::Database& database, int f
                                           const store::Statement& search) {
     const std::unique_ptr<report::RowSource> rows = openPrintRows(database, fileNameId, search);
     return report::prepareReport(reportLayout(kind), *rows);
+}
+
+QString printDocumentName(const store::Database& database, int fileNameId) {
+    QSqlQuery query(database.connection());
+    query.prepare(QStringLiteral("SELECT FileName FROM Catalog WHERE FileNameId = ?"));
+    query.addBindValue(fileNameId);
+    return query.exec() && query.next() ? query.value(0).toString() : QString();
 }
 
 QString printFailedText() {

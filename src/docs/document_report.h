@@ -28,6 +28,10 @@ std::unique_ptr<report::RowSource> openPrintRows(const store::Database& database
 report::Preparation prepareDocumentReport(const store::Database& database, int fileNameId,
                                           const DocumentKind& kind, const store::Statement& search);
 
+// The file's name in the catalog, which a print job is named after; empty when it cannot be
+// read.
+QString printDocumentName(const store::Database& database, int fileNameId);
+
 // The message when the file's rows cannot be read for printing.
 QString printFailedText();
 

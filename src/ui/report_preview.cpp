@@ -181,6 +181,13 @@ ReportPreview::ReportPreview(std::shared_ptr<const report::PreparedReport> repor
     tools->addWidget(findText_);
     command(QStringLiteral("Найти далее"), QKeySequence::FindNext, &ReportPreview::findNext);
     connect(findText_, &QLineEdit::returnPressed, this, &ReportPreview::findNext);
+    auto* findField = new QAction(this);
+    findField->setShortcut(QKeySequence::Find);
+    connect(findField, &QAction::triggered, findText_, [this] {
+        findText_->setFocus(Qt::ShortcutFocusReason);
+        findText_->selectAll();
+    });
+    addAction(findField);
     tools->addSeparator();
     command(QStringLiteral("Справка"), QKeySequence::HelpContents, &ReportPreview::showHelp);
     command(QStringLiteral("Закрыть"), QKeySequence(Qt::Key_Escape), &QDialog::reject);
@@ -197,7 +204,8 @@ ReportPreview::ReportPreview(std::shared_ptr<const report::PreparedReport> repor
     layout->addWidget(tools);
     layout->addWidget(area_, 1);
     layout->addWidget(status_);
-    status_->setText(QStringLiteral("Страниц: %1").arg(report_->pageCount()));
+    connect(area_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &ReportPreview::showPosition);
     applyFit();
 }
 
@@ -262,8 +270,12 @@ void ReportPreview::setZoom(double percent, Fit fit) {
     // The place in the report shown at the top stays there.
     QScrollBar* bar = area_->verticalScrollBar();
     const double position = pages_->height() > 0 ? double(bar->value()) / pages_->height() : 0;
-    pages_->setDotsPerInch(int(std::lround(percent * logicalDpiX() / 100)));
+    // A fitted page is rounded down: a pixel too many would bring a useless scroll bar.
+    const double dotsPerInch = percent * logicalDpiX() / 100;
+    pages_->setDotsPerInch(
+        int(fit == Fit::None ? std::lround(dotsPerInch) : std::floor(dotsPerInch)));
     bar->setValue(int(std::lround(position * pages_->height())));
+    showPosition();
 }
 
 void ReportPreview::applyFit() {
@@ -299,7 +311,7 @@ void ReportPreview::print() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setFullPage(true);
     printer.setPageLayout(report::paperLayout(report_->layout().page));
-    printer.setDocName(windowTitle());
+    printer.setDocName(documentName_.isEmpty() ? windowTitle() : documentName_);
     if (!chooser_(printer, report_->pageCount(), this))
         return;
     int first = 0;
@@ -318,7 +330,10 @@ void ReportPreview::findNext() {
         return;
     const int pageCount = report_->pageCount();
     int page = std::max(foundPage_, 0);
-    int from = foundPage_ < 0 ? 0 : foundIndex_ + 1;
+    // A changed text is looked for from the current match on, which it may still fit; the same
+    // text again moves past it.
+    int from = foundPage_ < 0 ? 0 : foundIndex_ + (text == searched_ ? 1 : 0);
+    searched_ = text;
     // Every page once, from the last match on, and round to it again.
     for (int visited = 0; visited <= pageCount; ++visited) {
         const QVector<report::PlacedText> texts = report_->pageTexts(page);
@@ -328,10 +343,7 @@ void ReportPreview::findNext() {
                 foundIndex_ = i;
                 foundCell_ = texts[i].rect;
                 pages_->setHighlight(text, page, foundCell_);
-                const QRect cell = pages_->cellRect(page, foundCell_);
-                area_->ensureVisible(cell.center().x(), cell.center().y(), cell.width() / 2 + kGap,
-                                     cell.height() / 2 + kGap);
-                status_->setText(QStringLiteral("Страница %1 из %2").arg(page + 1).arg(pageCount));
+                showFoundCell();
                 return;
             }
         }
@@ -340,7 +352,29 @@ void ReportPreview::findNext() {
     }
     foundPage_ = -1;
     pages_->setHighlight(QString(), -1, QRect());
-    status_->setText(QStringLiteral("Текст не найден"));
+    status_->setText(QStringLiteral("Текст \"%1\" не найден").arg(text));
+}
+
+// A match outside the view is brought to its middle, so the rows around it show too; one
+// already in view stays where it is.
+void ReportPreview::showFoundCell() {
+    const QRect cell = pages_->cellRect(foundPage_, foundCell_);
+    const QRect shown(-pages_->pos(), area_->viewport()->size());
+    if (!shown.contains(cell))
+        area_->ensureVisible(cell.center().x(), cell.center().y(), cell.width() / 2 + kGap,
+                             area_->viewport()->height() / 2);
+    showPosition();
+}
+
+// The page in the middle of the view (or the found cell's page right after a find) and the zoom.
+void ReportPreview::showPosition() {
+    const int step = pages_->pageSize().height() + kGap;
+    const int middle = area_->verticalScrollBar()->value() + area_->viewport()->height() / 2;
+    const int page = std::clamp(middle / std::max(step, 1), 0, report_->pageCount() - 1);
+    status_->setText(QStringLiteral("Страница %1 из %2    Масштаб %3 %")
+                         .arg(page + 1)
+                         .arg(report_->pageCount())
+                         .arg(std::lround(zoomPercent())));
 }
 
 void ReportPreview::showHelp() {
@@ -363,6 +397,7 @@ void printDocument(const store::Database& database, int fileNameId, const docs::
         return;
     }
     ReportPreview preview(prepared.report, prompter, chooser, parent);
+    preview.setDocumentName(docs::printDocumentName(database, fileNameId));
     if (openHelp)
         QObject::connect(&preview, &ReportPreview::helpRequested, &preview, openHelp);
     preview.exec();

@@ -51,6 +51,13 @@ public:
     int paintedPages() const;
     QScrollArea* pageArea() const { return area_; }
     QLineEdit* findField() const { return findText_; }
+    // "Страница N из M    Масштаб P %": the page in the middle of the view (or the last match's
+    // page) and the zoom.
+    QLabel* positionLabel() const { return status_; }
+
+    // The name the print job and a PDF file are given by default (the file's name); the
+    // window's title when empty.
+    void setDocumentName(const QString& name) { documentName_ = name; }
 
     // The manual's section about printing, as helpRequested names it.
     static QString helpSection();
@@ -74,6 +81,8 @@ private:
     enum class Fit { None, Width, Page };
     void setZoom(double percent, Fit fit);
     void applyFit();
+    void showFoundCell();
+    void showPosition();
 
     std::shared_ptr<const report::PreparedReport> report_;
     Prompter& prompter_;
@@ -82,7 +91,9 @@ private:
     ReportPages* pages_;
     QLineEdit* findText_;
     QLabel* status_;
+    QString documentName_;
     Fit fit_ = Fit::Width;
+    QString searched_;
     int foundPage_ = -1;
     int foundIndex_ = -1;
     QRect foundCell_;

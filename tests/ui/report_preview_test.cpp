@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -16,6 +17,8 @@
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace vlr::ui {
 namespace {
@@ -62,6 +65,7 @@ TEST_F(ReportPreviewTest, PreviewCommandsAndPrintingChosenPages) {
     const QString pdf = dir_.filePath(QStringLiteral("printed.pdf"));
     const PrinterChooser toPdf = [&](QPrinter& printer, int pageCount, QWidget*) {
         EXPECT_EQ(pageCount, 7);
+        EXPECT_EQ(printer.docName(), QStringLiteral("Плиты"));  // the default PDF's name
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         printer.setPrintRange(QPrinter::PageRange);
@@ -94,6 +98,9 @@ TEST_F(ReportPreviewTest, PreviewCommandsAndPrintingChosenPages) {
         EXPECT_DOUBLE_EQ(preview->zoomPercent(), stepped);
         preview->fitWidth();
         EXPECT_DOUBLE_EQ(preview->zoomPercent(), width);
+        EXPECT_EQ(preview->pageArea()->horizontalScrollBar()->maximum(), 0);
+        EXPECT_EQ(preview->positionLabel()->text(),
+                  QStringLiteral("Страница 1 из 7    Масштаб %1 %").arg(std::lround(width)));
 
         // "Запись 5" is record 5 on the first page, then records 50 to 59 on the fourth.
         preview->findField()->setText(QStringLiteral("запись 5"));
@@ -102,10 +109,21 @@ TEST_F(ReportPreviewTest, PreviewCommandsAndPrintingChosenPages) {
         EXPECT_EQ(preview->foundCell(), QRect(723, 25 + 64 + 60 + 4 * 40, 181, 40));
         preview->findNext();
         EXPECT_EQ(preview->foundPage(), 3);
-        EXPECT_GT(preview->pageArea()->verticalScrollBar()->value(), 0);
+        // The match out of view comes to the middle of it: the page shown there is its page.
+        EXPECT_TRUE(
+            preview->positionLabel()->text().startsWith(QStringLiteral("Страница 4 из 7 ")));
+        // A changed text that the current match still fits stays on it.
+        const QRect record50 = preview->foundCell();
+        preview->findField()->setText(QStringLiteral("запись"));
+        preview->findNext();
+        EXPECT_EQ(preview->foundCell(), record50);
+        preview->findNext();
+        EXPECT_EQ(preview->foundCell(), record50.translated(0, 40));
         preview->findField()->setText(QStringLiteral("нет такого"));
         preview->findNext();
         EXPECT_EQ(preview->foundPage(), -1);
+        EXPECT_EQ(preview->positionLabel()->text(),
+                  QStringLiteral("Текст \"нет такого\" не найден"));
 
         preview->showHelp();
         preview->print();

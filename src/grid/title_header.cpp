@@ -49,8 +49,17 @@ void TitleHeader::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TitleHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
+    if (!rect.isValid())
+        return;
+    QStyleOptionHeader option;
+    initStyleOption(&option);
+    initStyleOptionForIndex(&option, logicalIndex);
     painter->save();
-    QHeaderView::paintSection(painter, rect, logicalIndex);
+    option.rect = rect;
+    style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
+    // The title is centred in what the sort marker leaves free.
+    option.rect = rect.adjusted(0, 0, -sortMarkerWidth(logicalIndex), 0);
+    style()->drawControl(QStyle::CE_HeaderLabel, &option, painter, this);
     painter->restore();
     paintSortState(painter, rect, logicalIndex);
 }
@@ -58,11 +67,20 @@ void TitleHeader::paintSection(QPainter* painter, const QRect& rect, int logical
 void TitleHeader::initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const {
     QHeaderView::initStyleOptionForIndex(option, logicalIndex);
     const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, option, this);
-    const int width = sectionSize(logicalIndex) - 2 * margin;
+    const int width = sectionSize(logicalIndex) - 2 * margin - sortMarkerWidth(logicalIndex);
     QStringList lines = option->text.split(QLatin1Char('\n'));
     for (QString& line : lines)
         line = fontMetrics().elidedText(line, Qt::ElideRight, width);
     option->text = lines.join(QLatin1Char('\n'));
+}
+
+int TitleHeader::sortMarkerWidth(int logicalIndex) const {
+    if (states_.state(logicalIndex) == SortState::None)
+        return 0;
+    int width = kArrowSize + 6;
+    if (states_.sortedCount() > 1)
+        width += fontMetrics().horizontalAdvance(QString::number(states_.rank(logicalIndex))) + 2;
+    return width;
 }
 
 void TitleHeader::paintSortState(QPainter* painter, const QRect& rect, int logicalIndex) const {

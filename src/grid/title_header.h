@@ -29,6 +29,8 @@ protected:
 
 private:
     void paintSortState(QPainter* painter, const QRect& rect, int logicalIndex) const;
+    // The room the arrow and the rank take at the title's right edge; 0 when unsorted.
+    int sortMarkerWidth(int logicalIndex) const;
 
     const TitleSortStates& states_;
     int lines_ = 1;

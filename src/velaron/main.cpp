@@ -17,7 +17,6 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velaron"));
-    QApplication::setApplicationDisplayName(vlr::ui::applicationTitle());
     QApplication::setDesktopFileName(QStringLiteral("velaron"));
     QApplication::setWindowIcon(vlr::ui::productIcon());
     // Every text of the program is Russian: so are the buttons of message boxes and the file

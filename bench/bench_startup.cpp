@@ -3,16 +3,19 @@
 // port driver, the name dialog, and the window shown with its events processed.
 #include "app/settings_store.h"
 #include "link/comm_port_driver.h"
+#include "link/link_session.h"
 #include "link/port_probe.h"
 #include "store/database.h"
 #include "store/store_error.h"
+#include "ui/comm_view.h"
+#include "ui/desktop_program.h"
 #include "ui/main_window.h"
-#include "ui/new_name_dialog.h"
 #include "ui/prompter.h"
 
 #include "qt_benchmark_main.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
@@ -72,11 +75,18 @@ void fillCatalog(const QString& folder) {
         throw vlr::store::StoreError(QStringLiteral("cannot fill the catalog"));
 }
 
+// The whole entry sequence as the desktop executable runs it: splash, main window with its
+// database and catalog, receive view with its link, the options dialog's probe of COM1..COM16
+// (sixteen pseudo-terminals, named to the program as VLR_COM1..VLR_COM16), name dialog, and
+// the main window shown.
 void BM_StartupToShownMainWindow(benchmark::State& state) {
     QTemporaryDir work;
     QTemporaryDir config;
     fillCatalog(work.path());
     PseudoTerminals ports;
+    for (int i = 0; i < vlr::link::kComPortCount; ++i)
+        qputenv(QStringLiteral("VLR_COM%1").arg(i + 1).toLatin1().constData(),
+                QFile::encodeName(ports.table()[static_cast<size_t>(i)]));
     SilentPrompter prompter;
     int present = 0;
     for (auto _ : state) {
@@ -85,17 +95,15 @@ void BM_StartupToShownMainWindow(benchmark::State& state) {
         QElapsedTimer timer;
         timer.start();
         {
-            vlr::ui::TForm_Main window(settings, prompter);
-            if (!window.FormCreate(work.path()))
+            vlr::ui::DesktopProgram program(settings, prompter);
+            if (!program.start(work.path()))
                 throw std::runtime_error("the database cannot be opened");
-            vlr::link::TCommPortDriver port(ports.table());
-            const vlr::link::PresentPorts probed = vlr::link::probePresentPorts(port);
-            present = static_cast<int>(std::count(probed.begin(), probed.end(), true));
-            vlr::ui::TForm_NewName names(&window);
-            window.setNamePrompt(names);
-            window.show();
+            program.mainWindow().show();
             QApplication::processEvents();
             state.SetIterationTime(timer.nsecsElapsed() / 1e9);
+            const vlr::link::PresentPorts& probed =
+                program.commView().linkSession()->exchange().PresentPorts();
+            present = static_cast<int>(std::count(probed.begin(), probed.end(), true));
         }
     }
     state.counters["ports_present"] = present;

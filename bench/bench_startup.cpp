@@ -1,6 +1,5 @@
-// Start-up to the shown main window: the main window's start (settings, database, clean-up,
-// catalog of 200 saved files), a probe of COM1..COM16 on pseudo-terminals through the serial
-// port driver, the name dialog, and the window shown with its events processed.
+// Start-up to the shown main window, with a catalog of 200 saved files and sixteen present
+// ports; and the probe of the ports alone.
 #include "app/settings_store.h"
 #include "link/comm_port_driver.h"
 #include "link/link_session.h"

@@ -1,4 +1,5 @@
 #include "main_window_fixture.h"
+#include "xlrd_sheet.h"
 
 #include "grid/data_grid.h"
 #include "grid/rows_mime.h"
@@ -25,20 +26,6 @@ namespace {
 
 using ui::PromptButton;
 using ui::PromptIcon;
-
-// The rows of a workbook's first sheet as python3-xlrd reads them, through the export tests'
-// reader script: a reader that shares no code with the writer.
-QJsonArray firstSheetRows(const QString& path) {
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(VLR_TEST_SOURCE_DIR "/../docs/xlrd_roundtrip.py"), path});
-    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
-        ADD_FAILURE() << python.readAllStandardError().toStdString();
-        return {};
-    }
-    const QJsonObject read = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-    return read[QStringLiteral("sheets")][0][QStringLiteral("rows")].toArray();
-}
 
 class DocumentWindowTest : public MainWindowTest {
 protected:

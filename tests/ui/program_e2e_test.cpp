@@ -9,6 +9,7 @@
 #include "ui/comm_view.h"
 #include "ui/desktop_program.h"
 #include "ui/document_window.h"
+#include "xlrd_sheet.h"
 
 #include "grid/data_grid.h"
 #include "grid/rows_mime.h"
@@ -34,19 +35,6 @@
 
 namespace vlr::test {
 namespace {
-
-// The rows of a workbook's first sheet as python3-xlrd reads them (the export tests' script).
-QJsonArray workbookRows(const QString& path) {
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(VLR_TEST_SOURCE_DIR "/../docs/xlrd_roundtrip.py"), path});
-    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
-        ADD_FAILURE() << python.readAllStandardError().toStdString();
-        return {};
-    }
-    const QJsonObject read = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-    return read[QStringLiteral("sheets")][0][QStringLiteral("rows")].toArray();
-}
 
 // What a reader must find for a stored value: numbers as numbers, the date-time as the Russian
 // system text (the date alone at midnight), texts as stored, nothing for null or empty text.
@@ -193,7 +181,7 @@ TEST_F(ProgramEndToEndTest, ReadDropSaveSortExportAndCloseAsAUserDoes) {
     command("A_Exp2Excel")->trigger();
     ASSERT_EQ(prompter_.texts(),
               QStringList{QStringLiteral("Экспорт в файл Отчёт асфальт.xls завершен успешно.")});
-    const QJsonArray read = workbookRows(workbook);
+    const QJsonArray read = firstSheetRows(workbook);
     const QJsonArray expected = expectedSheet(docs::vtrAsphaltKind(), order);
     ASSERT_EQ(read.size(), expected.size());
     for (int row = 0; row < expected.size(); ++row)

@@ -2,6 +2,8 @@
 #include "grid/rows_mime.h"
 #include "grid_test_helpers.h"
 
+#include <QAccessible>
+#include <QAccessibleTableInterface>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -191,6 +193,27 @@ TEST_F(DataGridTest, DropsAreAcceptedOnlyFromTheSourceTheOwnerNames) {
     ASSERT_EQ(dropped.size(), 1);
     EXPECT_EQ(dropped.at(0).source, QStringLiteral("DBGridPro_COSK"));
     EXPECT_EQ(dropped.at(0).keys, keys({3, 1}));
+}
+
+// What a screen reader is told: the grid's name, every title and every cell's text as it is
+// drawn, through the accessibility interfaces the AT-SPI bridge reads.
+TEST_F(DataGridTest, ScreenReadersGetTitlesAndCellTexts) {
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(&grid_);
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->text(QAccessible::Name), QStringLiteral("Таблица"));
+    QAccessibleTableInterface* table = grid->tableInterface();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rowCount(), 6);
+    QStringList titles;
+    for (int column = 0; column < table->columnCount(); ++column)
+        titles << table->columnDescription(column).simplified();  // a title's lines, read as one
+    EXPECT_TRUE(titles.contains(QStringLiteral("Режим")));
+    EXPECT_TRUE(titles.contains(QStringLiteral("d, мм")));
+
+    const int modeColumn = static_cast<int>(titles.indexOf(QStringLiteral("Режим")));
+    QAccessibleInterface* cell = table->cellAt(4, modeColumn);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("Режим 4"));
 }
 
 }  // namespace

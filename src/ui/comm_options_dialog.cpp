@@ -26,8 +26,9 @@ QString portEntry(int number) {
 
 TForm_CommOptions::TForm_CommOptions(link::LinkSession& session, link::PortSettings& settings,
                                      QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
       settings_(settings) {
     setObjectName(QStringLiteral("Form_CommOptions"));
     setWindowTitle(QStringLiteral("Настройки"));

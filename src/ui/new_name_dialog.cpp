@@ -18,7 +18,9 @@ TForm_NewName::TForm_NewName(QWidget* parent)
     setObjectName(QStringLiteral("Form_NewName"));
     setWindowTitle(QStringLiteral("Сохранить как"));
     setModal(true);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // A caption and a close button only, as a dialog that asks one thing.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     edit_->setObjectName(QStringLiteral("Edit_NewName"));
     edit_->setMinimumWidth(320);

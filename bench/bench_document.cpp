@@ -5,6 +5,7 @@
 // Usage: bench_document [benchmark options]
 #include "docs/document_kind.h"
 #include "docs/document_records.h"
+#include "docs/grid_rows.h"
 #include "grid/grid_model.h"
 #include "qt_benchmark_main.h"
 #include "store/database.h"
@@ -90,8 +91,8 @@ void loadModel(benchmark::State& state, const vlr::store::Statement& search) {
     QStringList fields;
     setUpModel(model, fields);
     for (auto _ : state) {
-        vlr::docs::DocumentRows rows =
-            vlr::docs::readDocumentRows(fixture.db(), search, fixture.fileNameId(), fields);
+        vlr::docs::GridRows rows = vlr::docs::readGridRows(
+            fixture.db(), search, {{QStringLiteral("PFileNameId"), fixture.fileNameId()}}, fields);
         model.setRows(rows.fields, std::move(rows.rows));
     }
     state.counters["records"] = model.rowCount();

@@ -3,11 +3,7 @@
 #include "store/statement.h"
 
 #include <QString>
-#include <QStringList>
-#include <QVariantList>
 #include <QVector>
-
-#include <vector>
 
 namespace vlr::store {
 class Database;
@@ -60,18 +56,5 @@ struct ColumnSortState {
 // The search statement ordered by the sorted columns, taken in column order (hidden columns in
 // their places), whatever order they were clicked in; "order by N, DateTime;" when none is.
 store::Statement sortedSearchStatement(const QVector<ColumnSortState>& columnsInOrder);
-
-// A file's records as its grid holds them: the asked fields of every row, in the order of the
-// search statement. Integers (DataId, FileNameId, N) as int, DateTime as a wall-clock
-// QDateTime, F1..F10 as double, B1..B10 as bool, texts as QString, null as a null QVariant.
-struct DocumentRows {
-    QStringList fields;
-    std::vector<QVariantList> rows;
-};
-
-// Reads the rows of a file in the search statement's order, selecting only the asked fields.
-// Throws StoreError when they cannot be read, or when a field is not a column of the row set.
-DocumentRows readDocumentRows(const store::Database& database, const store::Statement& search,
-                              int fileNameId, const QStringList& fields);
 
 }  // namespace vlr::docs

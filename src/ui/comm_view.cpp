@@ -2,13 +2,11 @@
 
 #include "docs/cell_text.h"
 #include "docs/document_kind.h"
+#include "docs/grid_rows.h"
 #include "grid/data_grid.h"
 #include "link/link_session.h"
 #include "link/tick_timer.h"
-#include "store/query.h"
-#include "store/record_row.h"
-#include "store/row_cursor.h"
-#include "store/statement.h"
+#include "store/single_decimal.h"
 #include "store/statements.h"
 #include "ui/prompter.h"
 
@@ -21,8 +19,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include <charconv>
-#include <cstdlib>
 #include <exception>
 
 namespace vlr::ui {
@@ -61,47 +57,18 @@ protected:
     }
 };
 
-// The received fields are single-precision: shown as the shortest decimal that reads back as
-// the same single, so 5204.7 is not shown as 5204.7001953125.
-double singleAsDecimal(double stored) {
-    char text[32];
-    const auto written = std::to_chars(text, text + sizeof(text) - 1, static_cast<float>(stored));
-    *written.ptr = '\0';
-    return std::strtod(text, nullptr);
-}
-
-enum class FieldReading { Integer, DateTime, Single, Text };
-
-FieldReading readingOf(const QString& field) {
-    if (field == QLatin1String("DateTime"))
-        return FieldReading::DateTime;
-    if (field.size() >= 2 && field.front() == QLatin1Char('F') && field.at(1).isDigit())
-        return FieldReading::Single;
-    if (field.size() >= 2 && field.front() == QLatin1Char('T') && field.at(1).isDigit())
-        return FieldReading::Text;
-    return field == QLatin1String("Comment") ? FieldReading::Text : FieldReading::Integer;
-}
-
-// The rows hold the fields as the database stores them; a cell converts its value when it is
-// shown, so a tab of 65,535 rows converts only the rows in sight.
+// The received numbers are singles: shown as the decimal they stand for, so 5204.7 is not
+// shown as 5204.7001953125.
 grid::GridColumn::TextFunction cellText(const docs::GridColumn& column) {
     const docs::DisplayFormat format = column.format;
-    switch (readingOf(column.field)) {
-        case FieldReading::DateTime:
-            return [format](const QVariant& stored) {
-                return stored.isNull() ? QString()
-                                       : docs::gridText(store::fromStoredDateTime(stored), format);
-            };
-        case FieldReading::Single:
-            return [format](const QVariant& stored) {
-                return stored.isNull() ? QString()
-                                       : docs::gridText(singleAsDecimal(stored.toDouble()), format);
-            };
-        case FieldReading::Integer:
-        case FieldReading::Text:
-            break;
+    if (docs::fieldTypeOf(column.field) == docs::FieldType::Number) {
+        return [format](const QVariant& stored) {
+            return stored.isNull()
+                       ? QString()
+                       : docs::gridText(store::decimalOfSingle(stored.toDouble()), format);
+        };
     }
-    return [format](const QVariant& stored) { return docs::gridText(stored, format); };
+    return [format](const QVariant& value) { return docs::gridText(value, format); };
 }
 
 grid::GridColumn gridColumn(const docs::GridColumn& column) {
@@ -109,41 +76,7 @@ grid::GridColumn gridColumn(const docs::GridColumn& column) {
             column.titleAlignment, cellText(column), column.hidden};
 }
 
-// A text equal to the previous row's shares its string: instruments repeat materials, shapes
-// and methods from record to record.
-struct PreviousText {
-    QByteArray utf8;
-    QVariant value;
-};
-
-QVariant readText(const store::RowCursor& cursor, int column, PreviousText& previous) {
-    const QByteArrayView text = cursor.utf8(column);
-    if (previous.value.isNull() || previous.utf8 != text) {
-        previous.utf8 = text.toByteArray();
-        previous.value = QString::fromUtf8(text);
-    }
-    return previous.value;
-}
-
-QVariant readField(const store::RowCursor& cursor, int column, FieldReading reading,
-                   PreviousText& previousText) {
-    if (cursor.isNull(column))
-        return {};
-    switch (reading) {
-        case FieldReading::Integer:
-            return cursor.integer(column);
-        case FieldReading::Single:
-            return cursor.number(column);
-        case FieldReading::DateTime:
-            return QString::fromUtf8(cursor.utf8(column));
-        case FieldReading::Text:
-            break;
-    }
-    return readText(cursor, column, previousText);
-}
-
-// Reads the received rows of one kind and archive, only the fields the grid shows and its key,
-// straight from SQLite: a tab of 65,535 rows opens without a value object per stored field.
+// Reads the received rows of one kind and archive, only the fields the grid shows and its key.
 void loadReceivedRows(grid::DataGrid& grid, const store::Database& database, int deviceListId,
                       int archive) {
     QStringList fields{grid.keyField()};
@@ -151,31 +84,11 @@ void loadReceivedRows(grid::DataGrid& grid, const store::Database& database, int
         if (!fields.contains(column.field))
             fields.append(column.field);
     }
-    // The row source narrowed to these fields: SQLite then sorts short rows instead of whole
-    // records. Same rows, same order, same parameters.
-    store::Statement statement = store::ADOQuery_CommSearch();
-    statement.text.replace(QStringLiteral("select *"),
-                           QStringLiteral("select ") + fields.join(QStringLiteral(", ")));
-    store::Query search(database, statement);
-    search.set(QStringLiteral("PDeviceListId"), deviceListId)
-        .set(QStringLiteral("PDeviceNArc"), archive);
-    store::RowCursor cursor(database, search);
-    std::vector<int> columns;
-    std::vector<FieldReading> readings;
-    for (const QString& field : fields) {
-        columns.push_back(cursor.columnIndex(field));
-        readings.push_back(readingOf(field));
-    }
-    std::vector<PreviousText> previousTexts(fields.size());
-    std::vector<QVariantList> rows;
-    while (cursor.next()) {
-        QVariantList row;
-        row.reserve(fields.size());
-        for (size_t i = 0; i < columns.size(); ++i)
-            row.append(readField(cursor, columns[i], readings[i], previousTexts[i]));
-        rows.push_back(std::move(row));
-    }
-    grid.setRows(fields, std::move(rows));
+    docs::GridRows rows = docs::readGridRows(
+        database, store::ADOQuery_CommSearch(),
+        {{QStringLiteral("PDeviceListId"), deviceListId}, {QStringLiteral("PDeviceNArc"), archive}},
+        fields);
+    grid.setRows(rows.fields, std::move(rows.rows));
 }
 
 PromptIcon promptIcon(link::MessageIcon icon) {

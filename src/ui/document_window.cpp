@@ -3,6 +3,7 @@
 #include "docs/cell_text.h"
 #include "docs/document_export.h"
 #include "docs/document_records.h"
+#include "docs/grid_rows.h"
 #include "grid/data_grid.h"
 #include "store/statements.h"
 #include "store/store_error.h"
@@ -98,8 +99,8 @@ void DocumentWindow::setFile(int fileNameId, const QString& fileName) {
 
 bool DocumentWindow::readRows() {
     try {
-        docs::DocumentRows rows =
-            docs::readDocumentRows(host_.database(), search_, fileNameId_, fields_);
+        docs::GridRows rows = docs::readGridRows(
+            host_.database(), search_, {{QStringLiteral("PFileNameId"), fileNameId_}}, fields_);
         grid_->setRows(rows.fields, std::move(rows.rows));
         rowsOpen_ = true;
     } catch (const store::StoreError&) {

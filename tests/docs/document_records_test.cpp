@@ -1,5 +1,6 @@
 #include "docs/document_records.h"
 #include "docs/document_files.h"
+#include "docs/grid_rows.h"
 #include "store/query.h"
 #include "store/statements.h"
 #include "store/store_error.h"
@@ -68,8 +69,9 @@ TEST_F(DocumentRecords, NotesFillTheWholeColumnAndRowsReadAsTheGridShowsThem) {
     EXPECT_THROW(editNote(db_, record, full + QLatin1Char('!')), store::StoreError);
     EXPECT_EQ(firstValue(QStringLiteral("SELECT Comment FROM Data")).toString(), full);
 
-    const DocumentRows rows = readDocumentRows(db_, store::ADOQuery_Search(), file,
-                                               {"DataId", "N", "DateTime", "F1", "T4", "T5"});
+    const QVariantMap ofFile{{QStringLiteral("PFileNameId"), file}};
+    const GridRows rows = readGridRows(db_, store::ADOQuery_Search(), ofFile,
+                                       {"DataId", "N", "DateTime", "F1", "T4", "T5"});
     ASSERT_EQ(rows.rows.size(), 1u);
     const QVariantList& row = rows.rows[0];
     EXPECT_EQ(row[0], QVariant(record));
@@ -79,7 +81,7 @@ TEST_F(DocumentRecords, NotesFillTheWholeColumnAndRowsReadAsTheGridShowsThem) {
     EXPECT_EQ(row[3], QVariant(12.5));
     EXPECT_EQ(row[4], QVariant(QStringLiteral("Б")));
     EXPECT_TRUE(row[5].isNull());
-    EXPECT_THROW(readDocumentRows(db_, store::ADOQuery_Search(), file, {"NoSuchField"}),
+    EXPECT_THROW(readGridRows(db_, store::ADOQuery_Search(), ofFile, {"NoSuchField"}),
                  store::StoreError);
 }
 

@@ -1,13 +1,12 @@
 #include "ui/comm_view.h"
 
-#include "docs/cell_text.h"
 #include "docs/document_kind.h"
 #include "docs/grid_rows.h"
 #include "grid/data_grid.h"
 #include "link/link_session.h"
 #include "link/tick_timer.h"
-#include "store/single_decimal.h"
 #include "store/statements.h"
+#include "ui/grid_columns.h"
 #include "ui/prompter.h"
 
 #include <QAction>
@@ -56,25 +55,6 @@ protected:
         }
     }
 };
-
-// The received numbers are singles: shown as the decimal they stand for, so 5204.7 is not
-// shown as 5204.7001953125.
-grid::GridColumn::TextFunction cellText(const docs::GridColumn& column) {
-    const docs::DisplayFormat format = column.format;
-    if (docs::fieldTypeOf(column.field) == docs::FieldType::Number) {
-        return [format](const QVariant& stored) {
-            return stored.isNull()
-                       ? QString()
-                       : docs::gridText(store::decimalOfSingle(stored.toDouble()), format);
-        };
-    }
-    return [format](const QVariant& value) { return docs::gridText(value, format); };
-}
-
-grid::GridColumn gridColumn(const docs::GridColumn& column) {
-    return {column.field,          column.title,     column.width, column.alignment,
-            column.titleAlignment, cellText(column), column.hidden};
-}
 
 // Reads the received rows of one kind and archive, only the fields the grid shows and its key.
 void loadReceivedRows(grid::DataGrid& grid, const store::Database& database, int deviceListId,

@@ -1,6 +1,5 @@
 #include "ui/document_window.h"
 
-#include "docs/cell_text.h"
 #include "docs/document_export.h"
 #include "docs/document_records.h"
 #include "docs/grid_rows.h"
@@ -9,6 +8,7 @@
 #include "store/store_error.h"
 #include "ui/application_title.h"
 #include "ui/document_host.h"
+#include "ui/grid_columns.h"
 #include "ui/name_prompt.h"
 #include "ui/prompter.h"
 #include "ui/report_preview.h"
@@ -26,17 +26,6 @@ namespace {
 
 const QString kKeyField = QStringLiteral("DataId");
 const QString kNoteField = QStringLiteral("Comment");
-
-grid::GridColumn gridColumn(const docs::GridColumn& column) {
-    const docs::DisplayFormat format = column.format;
-    return {column.field,
-            column.title,
-            column.width,
-            column.alignment,
-            column.titleAlignment,
-            [format](const QVariant& value) { return docs::gridText(value, format); },
-            column.hidden};
-}
 
 docs::ColumnSort columnSort(grid::SortState state) {
     switch (state) {

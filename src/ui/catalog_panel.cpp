@@ -1,9 +1,9 @@
 #include "ui/catalog_panel.h"
 
+#include "docs/cell_text.h"
 #include "grid/data_grid.h"
 
 #include <QHBoxLayout>
-#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -15,16 +15,6 @@ namespace {
 const QStringList kFields{QStringLiteral("FileNameId"), QStringLiteral("FileName"),
                           QStringLiteral("DeviceListId"), QStringLiteral("DataTime")};
 
-QString dateTimeText(const QVariant& value) {
-    const QDateTime dateTime = value.toDateTime();
-    if (!dateTime.isValid())
-        return {};
-    const QLocale locale;
-    // Seconds tell apart files made within one minute; no time zone, the times are local.
-    return locale.toString(dateTime.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-           locale.toString(dateTime.time(), QStringLiteral("HH:mm:ss"));
-}
-
 std::vector<grid::GridColumn> catalogColumns() {
     grid::GridColumn name;
     name.field = QStringLiteral("FileName");
@@ -35,7 +25,9 @@ std::vector<grid::GridColumn> catalogColumns() {
     created.title = QStringLiteral("Дата/ Время");
     created.width = 96;
     created.alignment = Qt::AlignCenter;
-    created.text = dateTimeText;
+    created.text = [](const QVariant& value) {
+        return docs::gridText(value, docs::DisplayFormat::None);
+    };
     return {name, created};
 }
 

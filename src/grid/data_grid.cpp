@@ -130,11 +130,6 @@ void DataGrid::setRowLines(int lines) {
     verticalHeader()->setMinimumSectionSize(1);
 }
 
-void DataGrid::loadFromQuery(QSqlQuery& query) {
-    model_->loadFromQuery(query);
-    afterLoad();
-}
-
 void DataGrid::setRows(const QStringList& fields, std::vector<QVariantList>&& rows) {
     model_->setRows(fields, std::move(rows));
     afterLoad();

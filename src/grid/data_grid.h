@@ -14,8 +14,6 @@
 #include <memory>
 #include <vector>
 
-class QSqlQuery;
-
 namespace vlr::grid {
 
 class TitleHeader;
@@ -44,7 +42,6 @@ public:
     void setRowLines(int lines);
 
     // Rows. A load makes the first row current and clears the selection.
-    void loadFromQuery(QSqlQuery& query);  // executed query; throws as GridModel does
     void setRows(const QStringList& fields, std::vector<QVariantList>&& rows);
     void clearRows();
     int rowCount() const;

@@ -1,8 +1,5 @@
 #include "grid/grid_model.h"
 
-#include <QSqlQuery>
-#include <QSqlRecord>
-
 #include <stdexcept>
 
 namespace vlr::grid {
@@ -87,21 +84,6 @@ std::vector<int> GridModel::beginLoad(const QStringList& fields) {
     }
     rows_.reset(static_cast<int>(positions.size()));
     return positions;
-}
-
-void GridModel::loadFromQuery(QSqlQuery& query) {
-    const QSqlRecord record = query.record();
-    QStringList fields;
-    for (int i = 0; i < record.count(); ++i)
-        fields << record.fieldName(i);
-
-    const std::vector<int> positions = beginLoad(fields);
-    while (query.next()) {
-        for (int position : positions)
-            rows_.append(query.value(position));
-        rows_.endRow();
-    }
-    endResetModel();
 }
 
 void GridModel::setRows(const QStringList& fields, std::vector<QVariantList>&& rows) {

@@ -9,8 +9,6 @@
 
 #include <vector>
 
-class QSqlQuery;
-
 namespace vlr::grid {
 
 // The rows of a grid held in memory, one flat block of values. Of the row set's fields only
@@ -29,10 +27,8 @@ public:
     // Fields kept beside the columns' and the key's, for value() (takes effect at the next load).
     void setExtraFields(const QStringList& fields);
 
-    // Reads an executed query to its end, forward only. Throws std::invalid_argument when
-    // a column's field, the key field or an extra field is not among the query's fields.
-    void loadFromQuery(QSqlQuery& query);
-    // The same from values given directly: rows of values in the order of fields, moved in.
+    // Rows of values in the order of fields, moved in. Throws std::invalid_argument when a
+    // column's field, the key field or an extra field is not among the fields.
     void setRows(const QStringList& fields, std::vector<QVariantList>&& rows);
     void clearRows();
 

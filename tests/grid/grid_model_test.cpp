@@ -3,9 +3,6 @@
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QUuid>
 
 #include <gtest/gtest.h>
 
@@ -16,60 +13,43 @@ namespace {
 
 using grid::GridColumn;
 
-// Rows read from SQLite as the windows read them, shown through the column descriptions.
-class GridModelTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
-        db_.setDatabaseName(QStringLiteral(":memory:"));
-        ASSERT_TRUE(db_.open());
-        QSqlQuery query(db_);
-        ASSERT_TRUE(query.exec(QStringLiteral(
-            "CREATE TABLE Data (DataId INTEGER PRIMARY KEY, N INTEGER, F1 REAL, T1 TEXT, "
-            "Comment TEXT)")));
-        ASSERT_TRUE(query.exec(QStringLiteral(
-            "INSERT INTO Data VALUES (7, 2, 1.456, 'б', NULL), (3, 1, 10, 'а', 'прим.'), "
-            "(9, 3, NULL, NULL, '')")));
-    }
-    void TearDown() override {
-        db_.close();
-        db_ = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name_);
-    }
+const QStringList kFields{QStringLiteral("DataId"), QStringLiteral("N"), QStringLiteral("F1"),
+                          QStringLiteral("T1"), QStringLiteral("Comment")};
 
-    QSqlQuery ordered(const QString& order) {
-        QSqlQuery query(db_);
-        query.setForwardOnly(true);
-        EXPECT_TRUE(query.exec(QStringLiteral("SELECT * FROM Data ORDER BY ") + order));
-        return query;
-    }
+// Three records as a row set gives them, in the order asked: by N, by T1 descending, by N
+// descending.
+std::vector<QVariantList> records(const std::vector<int>& order) {
+    const std::vector<QVariantList> all{{3, 1, 10.0, QStringLiteral("а"), QStringLiteral("прим.")},
+                                        {7, 2, 1.456, QStringLiteral("б"), QVariant()},
+                                        {9, 3, QVariant(), QVariant(), QString()}};
+    std::vector<QVariantList> rows;
+    for (int index : order)
+        rows.push_back(all[static_cast<size_t>(index)]);
+    return rows;
+}
 
-    static std::vector<GridColumn> columns() {
-        const auto twoDecimals = [](const QVariant& value) {
-            return value.isNull() ? QString() : QString::number(value.toDouble(), 'f', 2);
-        };
-        GridColumn material;  // set field by field, as a window may
-        material.field = QStringLiteral("t1");
-        material.title = QStringLiteral("Материал");
-        material.width = 90;
-        return {{QStringLiteral("N"), QStringLiteral("№"), 30, Qt::AlignCenter},
-                {QStringLiteral("DataId"), QString(), 10, {}, {}, {}, true},
-                {QStringLiteral("F1"), QStringLiteral("d,\nмм"), 60,
-                 Qt::AlignRight | Qt::AlignVCenter, Qt::AlignLeft, twoDecimals},
-                material};
-    }
+// The column descriptions the rows are shown through.
+std::vector<GridColumn> columns() {
+    const auto twoDecimals = [](const QVariant& value) {
+        return value.isNull() ? QString() : QString::number(value.toDouble(), 'f', 2);
+    };
+    GridColumn material;  // set field by field, as a window may
+    material.field = QStringLiteral("t1");
+    material.title = QStringLiteral("Материал");
+    material.width = 90;
+    return {{QStringLiteral("N"), QStringLiteral("№"), 30, Qt::AlignCenter},
+            {QStringLiteral("DataId"), QString(), 10, {}, {}, {}, true},
+            {QStringLiteral("F1"), QStringLiteral("d,\nмм"), 60, Qt::AlignRight | Qt::AlignVCenter,
+             Qt::AlignLeft, twoDecimals},
+            material};
+}
 
-    QString name_ = QUuid::createUuid().toString();
-    QSqlDatabase db_;
-};
-
-TEST_F(GridModelTest, ReadsAQueryAndShowsItThroughTheColumns) {
+TEST(GridModelTest, ShowsRowsThroughTheColumns) {
     grid::GridModel model;
     model.setColumns(columns());
     model.setKeyField(QStringLiteral("DataId"));
     model.setExtraFields({QStringLiteral("Comment")});
-    QSqlQuery byN = ordered(QStringLiteral("N"));
-    model.loadFromQuery(byN);
+    model.setRows(kFields, records({0, 1, 2}));
 
     ASSERT_EQ(model.rowCount(), 3);
     ASSERT_EQ(model.columnCount(), 4);
@@ -95,18 +75,16 @@ TEST_F(GridModelTest, ReadsAQueryAndShowsItThroughTheColumns) {
     EXPECT_FALSE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
 
     // A reload in another order replaces the rows.
-    QSqlQuery byText = ordered(QStringLiteral("T1 DESC"));
-    model.loadFromQuery(byText);
+    model.setRows(kFields, records({1, 0, 2}));
     EXPECT_EQ(model.key(0), QVariant(7));
 
-    // A column whose field the row set lacks is a fault of the caller, said loudly.
-    QSqlQuery narrow(db_);
-    ASSERT_TRUE(narrow.exec(QStringLiteral("SELECT DataId, N FROM Data")));
-    EXPECT_THROW(model.loadFromQuery(narrow), std::invalid_argument);
+    // A column whose field the rows lack is a fault of the caller, said loudly.
+    EXPECT_THROW(model.setRows({QStringLiteral("DataId"), QStringLiteral("N")}, {{3, 1}}),
+                 std::invalid_argument);
     EXPECT_EQ(model.rowCount(), 0);
 }
 
-TEST_F(GridModelTest, GridFitsVisibleColumnsToItsWidthAndStartsOnTheFirstRow) {
+TEST(GridModelTest, GridFitsVisibleColumnsToItsWidthAndStartsOnTheFirstRow) {
     grid::DataGrid grid;
     grid.setColumns(columns());
     grid.setKeyField(QStringLiteral("DataId"));
@@ -115,8 +93,7 @@ TEST_F(GridModelTest, GridFitsVisibleColumnsToItsWidthAndStartsOnTheFirstRow) {
     grid.resize(500, 200);
     grid.show();
     QApplication::processEvents();
-    QSqlQuery byN = ordered(QStringLiteral("N DESC"));
-    grid.loadFromQuery(byN);
+    grid.setRows(kFields, records({2, 1, 0}));
 
     EXPECT_EQ(grid.currentKey(), QVariant(9));
     EXPECT_TRUE(grid.currentValue(QStringLiteral("T1")).isNull());

@@ -93,8 +93,8 @@ void readArchive(benchmark::State& state, const char* kind, int recordSize) {
 
         UnwatchedView view;
         const link::PortSettings settings;
-        link::LinkSession link(database, view, settings, ports);
-        link.probePorts();
+        link::LinkSession link(database, view, settings, link::namedPortsLookUp(ports));
+        link.lookUpPorts();
         using State = link::ExchangeState;
         if (!runUntil([&] { return link.state() == State::Connected; }, 10000)) {
             state.SkipWithError("the instrument was not identified");

@@ -1,9 +1,8 @@
 // Start-up to the shown main window, with a catalog of 200 saved files and sixteen present
-// ports; and the probe of the ports alone.
+// ports.
 #include "app/settings_store.h"
-#include "link/comm_port_driver.h"
+#include "link/com_port_names.h"
 #include "link/link_session.h"
-#include "link/port_probe.h"
 #include "store/database.h"
 #include "store/store_error.h"
 #include "ui/comm_view.h"
@@ -75,8 +74,8 @@ void fillCatalog(const QString& folder) {
 }
 
 // The whole entry sequence as the desktop executable runs it: splash, main window with its
-// database and catalog, receive view with its link, the options dialog's probe of COM1..COM16
-// (sixteen pseudo-terminals, named to the program as VLR_COM1..VLR_COM16), name dialog, and
+// database and catalog, receive view with its link and its first look at COM1..COM16 (sixteen
+// pseudo-terminals, named to the program as VLR_COM1..VLR_COM16), options dialog, name dialog, and
 // the main window shown.
 void BM_StartupToShownMainWindow(benchmark::State& state) {
     QTemporaryDir work;
@@ -108,15 +107,6 @@ void BM_StartupToShownMainWindow(benchmark::State& state) {
     state.counters["ports_present"] = present;
 }
 BENCHMARK(BM_StartupToShownMainWindow)->UseManualTime()->Unit(benchmark::kMillisecond);
-
-// The probe alone, to tell its share of the start-up.
-void BM_ProbeSixteenPorts(benchmark::State& state) {
-    PseudoTerminals ports;
-    vlr::link::TCommPortDriver port(ports.table());
-    for (auto _ : state)
-        benchmark::DoNotOptimize(vlr::link::probePresentPorts(port));
-}
-BENCHMARK(BM_ProbeSixteenPorts)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -108,8 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const unsigned mask = in.byte() | (in.byte() << 8);
     for (int i = 0; i < 16; ++i)
         port.openable[static_cast<size_t>(i)] = (mask >> i) & 1;
-    link::LinkSession link(port, timer, harness->database, view, settings);
-    link.probePorts();
+    link::LinkSession link(port, timer, harness->database, view, settings, port.lookUp());
+    link.lookUpPorts();
 
     while (!in.done()) {
         switch (in.byte() % 8) {

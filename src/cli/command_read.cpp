@@ -14,6 +14,8 @@
 #include <QRegularExpression>
 
 #include <unistd.h>
+
+#include <algorithm>
 #include <optional>
 
 namespace vlr::cli {
@@ -32,7 +34,8 @@ void printHelp(QTextStream& out) {
         << "                     settings: automatic detection over the present ports, or the\n"
         << "                     fixed port chosen in the desktop program\n"
         << "  --timeout SECONDS  how long to wait for an instrument that can be read "
-           "(default 30)\n"
+           "(default 30);\n"
+        << "                     an adapter plugged in meanwhile is found\n"
         << "  --save NAME        then gather the received rows into a new saved file NAME\n"
         << "                     (the asphalt variant gives one per archive)\n\n"
         << "Exit status: 0 read (or the archive is empty), 1 failed, 2 wrong usage,\n"
@@ -84,7 +87,7 @@ link::PortSettings portSettingsFor(const ReadOptions& options) {
 }
 
 // What kept the read from receiving the whole archive; empty when it received every record.
-QString interruptionText(const link::ReadOutcome& outcome) {
+QString interruptionText(const link::ReadOutcome& outcome, int portNumber) {
     namespace texts = link::texts;
     const QString received =
         QStringLiteral(" Принято: %1/%2").arg(outcome.received).arg(outcome.expected);
@@ -96,8 +99,9 @@ QString interruptionText(const link::ReadOutcome& outcome) {
         case link::ReadResult::TransmissionError:
             return texts::recordTransmissionError() + received;
         case link::ReadResult::NoInstrument:
-        case link::ReadResult::PortLost:
             return texts::disconnected() + QLatin1Char('.') + received;
+        case link::ReadResult::PortLost:
+            return texts::portLost(portNumber, outcome.received, outcome.expected);
         case link::ReadResult::Complete:
         case link::ReadResult::EmptyArchive:
             break;
@@ -142,11 +146,11 @@ int runRead(const QStringList& args, CliStreams& io) {
     link::ConsoleExchangeView view(io.out, ::isatty(STDOUT_FILENO) == 1);
     link::LinkSession link(database, view, ports);
 
-    const link::PresentPorts present = link.probePorts();
-    if (std::none_of(present.begin(), present.end(), [](bool p) { return p; })) {
-        io.err << "vlr read: no COM port opens (see 'vlr ports')\n";
-        return ExitNoInstrument;
-    }
+    // Ports that appear while the command waits (an adapter plugged in) are found as well.
+    link.watchPorts();
+    const link::ComPortTable& present = link.ports();
+    if (std::all_of(present.begin(), present.end(), [](const QString& p) { return p.isEmpty(); }))
+        io.err << "vlr read: no COM port yet, waiting for one (see 'vlr ports')\n";
 
     link::ArchiveReadSession session(link, view, options.timeoutSeconds * 1000);
     QEventLoop loop;
@@ -165,7 +169,8 @@ int runRead(const QStringList& args, CliStreams& io) {
         return 0;
     }
     if (outcome.result != link::ReadResult::Complete || outcome.notStored > 0) {
-        if (const QString interruption = interruptionText(outcome); !interruption.isEmpty())
+        if (const QString interruption = interruptionText(outcome, link.exchange().PortIndex() + 1);
+            !interruption.isEmpty())
             io.err << "vlr read: " << interruption << "\n";
         // Rows the database refused make the read a failure however it ended.
         if (outcome.notStored > 0)

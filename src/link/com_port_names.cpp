@@ -39,20 +39,22 @@ QStringList systemSerialPorts() {
     return paths;
 }
 
+bool portsNamedByVariables(const QProcessEnvironment& environment) {
+    for (int i = 1; i <= kComPortCount; ++i) {
+        if (environment.contains(QStringLiteral("VLR_COM%1").arg(i)))
+            return true;
+    }
+    return false;
+}
+
 ComPortTable comPortTable(const QProcessEnvironment& environment,
                           const QStringList& systemDevicePaths) {
     ComPortTable table;
-    bool anyVariable = false;
-    for (int i = 0; i < kComPortCount; ++i) {
-        const QString variable = QStringLiteral("VLR_COM%1").arg(i + 1);
-        if (environment.contains(variable)) {
-            anyVariable = true;
-            table[i] = environment.value(variable);
-        }
-    }
-    if (anyVariable)
+    if (portsNamedByVariables(environment)) {
+        for (int i = 0; i < kComPortCount; ++i)
+            table[i] = environment.value(QStringLiteral("VLR_COM%1").arg(i + 1));
         return table;
-
+    }
     const QStringList ordered = systemPortOrder(systemDevicePaths);
     for (int i = 0; i < kComPortCount && i < ordered.size(); ++i)
         table[i] = ordered[i];
@@ -61,10 +63,8 @@ ComPortTable comPortTable(const QProcessEnvironment& environment,
 
 ComPortTable comPortTable() {
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (int i = 1; i <= kComPortCount; ++i) {
-        if (environment.contains(QStringLiteral("VLR_COM%1").arg(i)))
-            return comPortTable(environment, {});
-    }
+    if (portsNamedByVariables(environment))
+        return comPortTable(environment, {});
     return comPortTable(environment, systemSerialPorts());
 }
 

@@ -13,6 +13,12 @@ constexpr int kComPortCount = 16;
 // Device path of COM1..COM16 (index 0 is COM1); an empty path means the port does not exist.
 using ComPortTable = std::array<QString, kComPortCount>;
 
+// Entry i is set when COM(i+1) is present.
+using PresentPorts = std::array<bool, kComPortCount>;
+
+// Whether any of VLR_COM1..VLR_COM16 is set.
+bool portsNamedByVariables(const QProcessEnvironment& environment);
+
 // How COM numbers map to devices on this system:
 // - when any of VLR_COM1..VLR_COM16 is set, exactly those ports exist, each at the path it names;
 // - otherwise COM1, COM2 ... are the system's serial ports in the order of systemPortOrder().

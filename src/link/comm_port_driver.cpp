@@ -1,8 +1,10 @@
 #include "link/comm_port_driver.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <poll.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -24,6 +26,21 @@ bool deviceGone(qintptr descriptor) {
     if (::poll(&watched, 1, 0) < 0)
         return true;
     return (watched.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+// Qt reports a device held by another program (its lock file, or an exclusive open) and one
+// the user may not open alike; whether the user could open it tells them apart.
+PortOpening openFailure(QSerialPort::SerialPortError error, const QString& path) {
+    switch (error) {
+        case QSerialPort::DeviceNotFoundError:
+            return PortOpening::Absent;
+        case QSerialPort::PermissionError:
+            return ::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0
+                       ? PortOpening::Busy
+                       : PortOpening::NoAccess;
+        default:
+            return PortOpening::Failed;
+    }
 }
 
 QSerialPort::DataBits toQt(TDataBits bits) {
@@ -142,25 +159,34 @@ void TCommPortDriver::reapplyIfOpen() {
 }
 
 bool TCommPortDriver::OpenPort() {
+    return open() == PortOpening::Opened;
+}
+
+PortOpening TCommPortDriver::openPort() {
+    return open();
+}
+
+PortOpening TCommPortDriver::open() {
     if (IsOpen())
-        return true;
+        return PortOpening::Opened;
     if (portName_.isEmpty())
-        return false;
+        return PortOpening::Absent;
     serial_.setPortName(portName_);
     configuring_ = true;
     const bool opened = serial_.open(QIODevice::ReadWrite);
     configuring_ = false;
     if (!opened) {
+        const QSerialPort::SerialPortError error = serial_.error();
         serial_.clearError();
-        return false;
+        return openFailure(error, portName_);
     }
     if (!ApplyLineSettings()) {
         ClosePort();
-        return false;
+        return PortOpening::Failed;
     }
     ++openCount_;
     poll_.start();
-    return true;
+    return PortOpening::Opened;
 }
 
 void TCommPortDriver::ClosePort() {

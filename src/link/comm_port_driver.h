@@ -115,14 +115,16 @@ public:
     bool WriteOneByte(char byte);
 
     // SerialLink
+    void setPortTable(const ComPortTable& ports) override { ports_ = ports; }
     void setPortNumber(int number) override;
-    bool openPort() override { return OpenPort(); }
+    PortOpening openPort() override;
     void closePort() override { ClosePort(); }
     bool isOpen() const override { return IsOpen(); }
     bool writeOneByte(char byte) override { return WriteOneByte(byte); }
     int baudRateValue() const override { return BaudRateValue(); }
 
 private:
+    PortOpening open();
     void reapplyIfOpen();
     int writePieces(const char* data, int count, int timeoutMs);
     void deliverAvailable();

@@ -26,6 +26,18 @@ constexpr int PanelDevice = 2;
 
 constexpr int MinimumIdentificationBytes = 11;
 
+// Why a port that is there did not open.
+QString refusalText(PortOpening opening, int portNumber) {
+    switch (opening) {
+        case PortOpening::Busy:
+            return texts::portBusy(portNumber);
+        case PortOpening::NoAccess:
+            return texts::portNoAccess(portNumber);
+        default:
+            return texts::portNotOpening(portNumber);
+    }
+}
+
 bool chunkHolds(const QByteArray& chunk, char letter) {
     return std::memchr(chunk.constData(), letter, static_cast<size_t>(chunk.size())) != nullptr;
 }
@@ -50,9 +62,38 @@ ExchangeController::~ExchangeController() {
     timer_.stop();
 }
 
-void ExchangeController::setPresentPorts(const std::array<bool, 16>& present) {
+void ExchangeController::setPresentPorts(const link::PresentPorts& present) {
+    const link::PresentPorts before = PresentPorts_;
+    const bool firstList = !ScanEnabled_;
     PresentPorts_ = present;
     ScanEnabled_ = true;
+    // An instrument that answered on the port being probed is identified at the next tick.
+    if (firstList || LinkUp_ || (port_.isOpen() && EchoSeen_))
+        return;
+    // A port that has just appeared (an adapter plugged in) is probed at once, not at its turn.
+    const int appeared = portToProbeOnArrival(before);
+    if (appeared < 0)
+        return;
+    timer_.stop();
+    port_.closePort();
+    if (probePort(appeared) == PortOpening::Opened)
+        refusedPort_ = -1;
+    timer_.start();
+}
+
+int ExchangeController::portToProbeOnArrival(const link::PresentPorts& before) const {
+    if (!settings_.AutoDetectCom) {
+        const int fixed = selectedPortIndex();
+        return fixed >= 0 && PresentPorts_[static_cast<size_t>(fixed)] &&
+                       !before[static_cast<size_t>(fixed)]
+                   ? fixed
+                   : -1;
+    }
+    for (size_t i = 0; i < PresentPorts_.size(); ++i) {
+        if (PresentPorts_[i] && !before[i])
+            return static_cast<int>(i);
+    }
+    return -1;
 }
 
 ExchangeController::State ExchangeController::state() const {
@@ -374,41 +415,87 @@ void ExchangeController::requestIdentification() {
 
 void ExchangeController::probeNextPort() {
     port_.closePort();
-    chooseNextPort();
-    setPanel(PanelProgress, texts::probingPort(PortIndex_ + 1));
-    port_.setPortNumber(PortIndex_ + 1);
-    if (!port_.openPort())
+    if (settings_.AutoDetectCom)
+        probeAutomatic();
+    else
+        probeFixed();
+}
+
+void ExchangeController::probeAutomatic() {
+    refusedPort_ = -1;
+    // The present ports in turn from the one after the last; one that does not open (another
+    // program holds it, say) is passed over in the same tick without a word. With no other
+    // present port the turn comes back to the same one.
+    const int last = PortIndex_;
+    int first = -1;
+    for (int step = 1; step <= kComPortCount; ++step) {
+        const int index = (last + step) % kComPortCount;
+        if (!PresentPorts_[static_cast<size_t>(index)])
+            continue;
+        if (first < 0)
+            first = index;
+        if (probePort(index) == PortOpening::Opened)
+            return;
+    }
+    if (first < 0)
         return;
+    PortIndex_ = first;
+    setPanel(PanelProgress, texts::probingPort(PortIndex_ + 1));
+}
+
+void ExchangeController::probeFixed() {
+    const int selected = selectedPortIndex();
+    // A text naming no port 1..16 leaves the port as it was.
+    const int index = selected >= 0 ? selected : PortIndex_;
+    const PortOpening opening = probePort(index);
+    if (opening == PortOpening::Opened || opening == PortOpening::Absent) {
+        // An absent port is tried again at every tick until it appears.
+        refusedPort_ = -1;
+        setPanel(PanelProgress, texts::probingPort(index + 1));
+        return;
+    }
+    // A port that is there but does not open is told once, not at every tick.
+    if (refusedPort_ == index)
+        return;
+    refusedPort_ = index;
+    setPanel(PanelProgress, refusalText(opening, index + 1));
+}
+
+PortOpening ExchangeController::probePort(int index) {
+    PortIndex_ = index;
+    port_.setPortNumber(index + 1);
+    const PortOpening opening = port_.openPort();
+    if (opening != PortOpening::Opened)
+        return opening;
+    setPanel(PanelProgress, texts::probingPort(index + 1));
     buffer_.clear();
     EchoSeen_ = false;
     CommandLetter_ = LetterProbe;
     send(LetterProbe);
+    return opening;
 }
 
-void ExchangeController::chooseNextPort() {
-    if (settings_.AutoDetectCom) {
-        for (int step = 0; step < 16; ++step) {
-            PortIndex_ = (PortIndex_ + 1) % 16;
-            if (PresentPorts_[static_cast<size_t>(PortIndex_)])
-                break;
-        }
-        return;
-    }
-    // "COM 3" names COM3; a text without a port number 1..16 leaves the port as it was.
+int ExchangeController::selectedPortIndex() const {
+    // "COM 3" names COM3.
     static const QRegularExpression number(QStringLiteral("(\\d+)"));
     const QRegularExpressionMatch match = number.match(settings_.SelectedCom);
     if (!match.hasMatch())
-        return;
+        return -1;
     bool ok = false;
     const int port = match.captured(1).toInt(&ok);
-    if (ok && port >= 1 && port <= 16)
-        PortIndex_ = port - 1;
+    return ok && port >= 1 && port <= kComPortCount ? port - 1 : -1;
 }
 
 void ExchangeController::onPortError() {
     timer_.stop();
+    const bool reading = state() == State::Reading;
     resetLink(ReadResult::PortLost);
     timer_.start();
+    // Told after the reset: the search goes on while the box is open, so an adapter plugged
+    // back in meanwhile is found.
+    if (reading)
+        view_.showMessage(texts::portLost(PortIndex_ + 1, ReceivedTotal_, ExpectedTotal_),
+                          texts::errorCaption(), MessageIcon::Error);
 }
 
 void ExchangeController::resetLink(ReadResult readEndsWith) {
@@ -426,8 +513,11 @@ void ExchangeController::resetLink(ReadResult readEndsWith) {
     setPanel(PanelDevice, QString());
     setPanel(PanelProgress, QString());
     reportState();
-    if (reading)
+    if (reading) {
+        // The rows stored before the read was cut short are shown, the last ones included.
+        view_.RefreshCommView();
         endRead(readEndsWith);
+    }
 }
 
 void ExchangeController::send(char letter) {

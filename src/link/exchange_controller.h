@@ -3,6 +3,7 @@
 #include "link/exchange_view.h"
 #include "link/port_settings.h"
 #include "link/receive_buffer.h"
+#include "link/serial_link.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -17,7 +18,6 @@ class Database;
 
 namespace vlr::link {
 
-class SerialLink;
 class TickTimer;
 
 // The conversation with the instrument: probes the present COM ports with 'Z', identifies the
@@ -44,10 +44,10 @@ public:
     ExchangeController(const ExchangeController&) = delete;
     ExchangeController& operator=(const ExchangeController&) = delete;
 
-    // The probe result of the port options dialog; also lets ticks probe from now on.
-    void setPresentPorts(const std::array<bool, 16>& present);
-    // Cleared while the dialog probes the ports itself.
-    void setScanEnabled(bool enabled) { ScanEnabled_ = enabled; }
+    // The ports present now, from every look at the system's ports; the first list lets ticks
+    // probe from then on. A port that appears in a later list while the search runs is probed
+    // at once (in automatic detection, or when it is the fixed port).
+    void setPresentPorts(const link::PresentPorts& present);
     const PortSettings& portSettings() const { return settings_; }
 
     // A chunk of received bytes (never empty in practice; an empty one only feeds the watchdog).
@@ -67,7 +67,7 @@ public:
     bool canReadArchive() const { return readArchiveEnabled_; }
     char CommandLetter() const { return CommandLetter_; }
     int PortIndex() const { return PortIndex_; }
-    const std::array<bool, 16>& PresentPorts() const { return PresentPorts_; }
+    const link::PresentPorts& PresentPorts() const { return PresentPorts_; }
     int DeviceType() const { return DeviceType_; }
     int DeviceSubType() const { return DeviceSubType_; }
     QDate FirmwareDate() const { return FirmwareDate_; }
@@ -97,7 +97,13 @@ private:
     void finishRead();
     void requestIdentification();
     void probeNextPort();
-    void chooseNextPort();
+    void probeAutomatic();
+    void probeFixed();
+    // Opens COM(index + 1) and sends the probe; the port stays closed when it does not open.
+    PortOpening probePort(int index);
+    // The fixed port of the settings as an index, -1 when their text names none.
+    int selectedPortIndex() const;
+    int portToProbeOnArrival(const link::PresentPorts& before) const;
     // A read the reset cuts short ends with the given result.
     void resetLink(ReadResult readEndsWith = ReadResult::NoInstrument);
     void send(char letter);
@@ -127,8 +133,9 @@ private:
     bool EndMarkSeen_ = false;
     bool ScanEnabled_ = false;
     bool readArchiveEnabled_ = false;
-    std::array<bool, 16> PresentPorts_{};
+    link::PresentPorts PresentPorts_{};
     int PortIndex_ = 0;
+    int refusedPort_ = -1;  // the fixed port whose refusal to open has been told
 
     int DeviceType_ = 0;
     int DeviceSubType_ = 0;

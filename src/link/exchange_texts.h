@@ -45,6 +45,23 @@ inline QString portState(int portNumber, int baudRate) {
 inline QString receiving(int received, int expected) {
     return QStringLiteral("Прием информации... Принято: %1/%2").arg(received).arg(expected);
 }
+// Told once while the fixed port is there but does not open.
+inline QString portBusy(int portNumber) {
+    return QStringLiteral("Порт COM%1 занят другой программой").arg(portNumber);
+}
+inline QString portNoAccess(int portNumber) {
+    return QStringLiteral("Нет доступа к порту COM%1").arg(portNumber);
+}
+inline QString portNotOpening(int portNumber) {
+    return QStringLiteral("Порт COM%1 не открывается").arg(portNumber);
+}
+// A read cut short because its port went away (an adapter pulled out).
+inline QString portLost(int portNumber, int received, int expected) {
+    return QStringLiteral("Порт COM%1 отключен, чтение прервано. Принято: %2/%3")
+        .arg(portNumber)
+        .arg(received)
+        .arg(expected);
+}
 // Left in the status bar when a read ends with records the database refused.
 inline QString recordsNotStored(int notStored, int received) {
     return QStringLiteral("Не сохранено записей: %1 из %2").arg(notStored).arg(received);

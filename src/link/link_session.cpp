@@ -6,8 +6,8 @@
 namespace vlr::link {
 namespace {
 
-std::unique_ptr<SerialLink> instrumentPort(ComPortTable ports) {
-    auto driver = std::make_unique<TCommPortDriver>(std::move(ports));
+std::unique_ptr<SerialLink> instrumentPort() {
+    auto driver = std::make_unique<TCommPortDriver>(ComPortTable{});
     // The instrument's line: RTS on, DTR off.
     driver->setEnableDTROnOpen(false);
     return driver;
@@ -16,29 +16,48 @@ std::unique_ptr<SerialLink> instrumentPort(ComPortTable ports) {
 }  // namespace
 
 LinkSession::LinkSession(const store::Database& database, ExchangeView& view,
-                         const PortSettings& settings, ComPortTable ports)
-    : LinkSession(instrumentPort(std::move(ports)), makeQtTickTimer(ComOutIntervalMs), database,
-                  view, settings) {}
+                         const PortSettings& settings, PortLookUp lookUp)
+    : LinkSession(instrumentPort(), makeQtTickTimer(ComOutIntervalMs), database, view, settings,
+                  std::move(lookUp)) {}
 
 LinkSession::LinkSession(SerialLink& port, TickTimer& comOutTimer, const store::Database& database,
-                         ExchangeView& view, const PortSettings& settings)
-    : port_(port), exchange_(port, comOutTimer, database, view, settings) {}
+                         ExchangeView& view, const PortSettings& settings, PortLookUp lookUp)
+    : port_(port),
+      exchange_(port, comOutTimer, database, view, settings),
+      watch_(std::move(lookUp)) {
+    connectWatch();
+}
 
 LinkSession::LinkSession(std::unique_ptr<SerialLink> ownedPort,
                          std::unique_ptr<TickTimer> ownedTimer, const store::Database& database,
-                         ExchangeView& view, const PortSettings& settings)
+                         ExchangeView& view, const PortSettings& settings, PortLookUp lookUp)
     : ownedPort_(std::move(ownedPort)),
       ownedTimer_(std::move(ownedTimer)),
       port_(*ownedPort_),
-      exchange_(port_, *ownedTimer_, database, view, settings) {}
+      exchange_(port_, *ownedTimer_, database, view, settings),
+      watch_(std::move(lookUp)) {
+    connectWatch();
+}
 
 LinkSession::~LinkSession() = default;
 
-PresentPorts LinkSession::probePorts() {
-    exchange_.setScanEnabled(false);
-    const PresentPorts present = probePresentPorts(port_);
-    exchange_.setPresentPorts(present);
-    return present;
+void LinkSession::connectWatch() {
+    QObject::connect(&watch_, &PortWatch::portsChanged, &watch_,
+                     [this](const ComPortTable& ports) { applyPorts(ports); });
+}
+
+const ComPortTable& LinkSession::lookUpPorts() {
+    watch_.lookUp();
+    return watch_.ports();
+}
+
+void LinkSession::watchPorts(int intervalMs) {
+    watch_.start(intervalMs);
+}
+
+void LinkSession::applyPorts(const ComPortTable& ports) {
+    port_.setPortTable(ports);
+    exchange_.setPresentPorts(presentPorts(ports));
 }
 
 }  // namespace vlr::link

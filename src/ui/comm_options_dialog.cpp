@@ -2,12 +2,17 @@
 
 #include "link/link_session.h"
 #include "link/port_settings.h"
+#include "link/port_watch.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace vlr::ui {
 namespace {
@@ -22,6 +27,15 @@ QString portEntry(int number) {
     return QStringLiteral("COM ") + QString::number(number);
 }
 
+// The port number an entry names, 0 for none.
+int portNumberOf(const QString& entry) {
+    static const QRegularExpression number(QStringLiteral("^\\s*COM\\s*(\\d+)\\s*$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = number.match(entry);
+    const int port = match.hasMatch() ? match.captured(1).toInt() : 0;
+    return port >= 1 && port <= link::kComPortCount ? port : 0;
+}
+
 }  // namespace
 
 TForm_CommOptions::TForm_CommOptions(link::LinkSession& session, link::PortSettings& settings,
@@ -34,7 +48,13 @@ TForm_CommOptions::TForm_CommOptions(link::LinkSession& session, link::PortSetti
     setWindowTitle(QStringLiteral("Настройки"));
     setFixedSize(kClientWidth, kClientHeight);
     buildControls();
-    probePorts(session);
+    ports_ = session.ports();
+    fillPortList(false);
+    connect(&session.portWatch(), &link::PortWatch::portsChanged, this,
+            [this](const link::ComPortTable& ports) {
+                ports_ = ports;
+                fillPortList(true);
+            });
 }
 
 void TForm_CommOptions::buildControls() {
@@ -71,17 +91,30 @@ void TForm_CommOptions::buildControls() {
     connect(B_Cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-// The only look at which ports exist during a run; a port another program holds right now
-// counts as absent.
-void TForm_CommOptions::probePorts(link::LinkSession& session) {
-    const link::PresentPorts present = session.probePorts();
-    CB_ComPort_->clear();
-    for (int i = 0; i < static_cast<int>(present.size()); ++i) {
-        if (present[i])
-            CB_ComPort_->addItem(portEntry(i + 1));
+// The present ports in increasing order. With a fixed port the stored one stays listed while
+// its port is away, and so does, while the dialog is open, the entry selected: a fixed-port
+// choice never moves to another port behind the user's back.
+void TForm_CommOptions::fillPortList(bool keepSelected) {
+    const QString selected = CB_ComPort_->currentText();
+    std::vector<int> numbers;
+    for (int i = 0; i < link::kComPortCount; ++i) {
+        if (!ports_[static_cast<size_t>(i)].isEmpty())
+            numbers.push_back(i + 1);
     }
-    if (CB_ComPort_->count() > 0)
-        CB_ComPort_->setCurrentIndex(0);
+    const QString stored = settings_.AutoDetectCom ? QString() : settings_.SelectedCom;
+    for (const QString& kept : {keepSelected ? selected : QString(), stored}) {
+        const int number = portNumberOf(kept);
+        if (number > 0 && std::find(numbers.begin(), numbers.end(), number) == numbers.end())
+            numbers.push_back(number);
+    }
+    std::sort(numbers.begin(), numbers.end());
+
+    const QSignalBlocker quiet(CB_ComPort_);
+    CB_ComPort_->clear();
+    for (int number : numbers)
+        CB_ComPort_->addItem(portEntry(number));
+    const int index = CB_ComPort_->findText(selected, Qt::MatchFixedString);
+    CB_ComPort_->setCurrentIndex(index >= 0 ? index : (CB_ComPort_->count() > 0 ? 0 : -1));
 }
 
 void TForm_CommOptions::showEvent(QShowEvent* event) {
@@ -90,6 +123,7 @@ void TForm_CommOptions::showEvent(QShowEvent* event) {
 }
 
 void TForm_CommOptions::FormShow() {
+    fillPortList(false);
     ChB_ComAuto_->setChecked(settings_.AutoDetectCom);
     ChB_ComAutoClick();
     const int stored = CB_ComPort_->findText(settings_.SelectedCom, Qt::MatchFixedString);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/com_port_names.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -14,13 +16,12 @@ struct PortSettings;
 namespace vlr::ui {
 
 // The modal dialog "Настройки": automatic detection over the present COM ports, or one fixed
-// port. Created once at start; its creation is the moment the present ports are found.
+// port. Created once at start; its list follows the ports present, also while it is open.
 class TForm_CommOptions : public QDialog {
     Q_OBJECT
 public:
-    // Probes COM1..COM16 once through the link's port, the exchange's search held back
-    // meanwhile, and hands the present ports to the exchange. OK writes the run's port
-    // settings, the record the exchange reads at its next choice of a port.
+    // Lists the ports the link's watch finds present and follows its changes. OK writes the
+    // run's port settings, the record the exchange reads at its next choice of a port.
     TForm_CommOptions(link::LinkSession& session, link::PortSettings& settings,
                       QWidget* parent = nullptr);
 
@@ -34,12 +35,13 @@ protected:
 
 private:
     void buildControls();
-    void probePorts(link::LinkSession& session);
+    void fillPortList(bool keepSelected);
     void FormShow();
     void ChB_ComAutoClick();
     void B_OkClick();
 
     link::PortSettings& settings_;
+    link::ComPortTable ports_;  // the ports present, as last told by the watch
     QCheckBox* ChB_ComAuto_ = nullptr;
     QComboBox* CB_ComPort_ = nullptr;
     QPushButton* B_Ok_ = nullptr;

@@ -28,13 +28,14 @@ bool DesktopProgram::start(const QString& workingDirectory) {
     if (!mainWindow_->FormCreate(workingDirectory))
         return false;
 
-    // The receive view owns the serial port and starts the link; the options dialog then probes
-    // COM1..COM16 through that port and hands the present ones to the exchange.
+    // The receive view owns the serial port and starts the link, whose watch looks at the ports
+    // present from now on; the options dialog lists them.
     link::PortSettings& ports = mainWindow_->session().settings().Ports;
     commView_ = new TForm_Comm(mainWindow_->database(), prompter_);
     commView_->setObjectName(QStringLiteral("Form_Comm"));
     commView_->hostLink(
         std::make_unique<link::LinkSession>(mainWindow_->database(), *commView_, ports));
+    commView_->linkSession()->watchPorts();
     mainWindow_->installCommView(commView_, commView_->menus());
     // The link works on the database: it stops before the regular close cleans up and compacts.
     QObject::connect(mainWindow_.get(), &TForm_Main::sessionEnding, commView_,

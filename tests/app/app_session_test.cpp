@@ -187,8 +187,9 @@ TEST_F(AppSessionTest, TheLinkWorksOnTheRunsDatabaseAndPortSettings) {
     port.openable.fill(true);
     test::FakeTickTimer timer;
     test::FakeExchangeView view;
-    link::LinkSession link(port, timer, session.database(), view, session.settings().Ports);
-    const link::PresentPorts present = link.probePorts();
+    link::LinkSession link(port, timer, session.database(), view, session.settings().Ports,
+                           port.lookUp());
+    const link::PresentPorts present = link::presentPorts(link.lookUpPorts());
     EXPECT_EQ(std::count(present.begin(), present.end(), true), 16);
 
     session.settings().Ports = {false, QStringLiteral("COM 5")};

@@ -50,7 +50,7 @@ class ArchiveReadTest : public TempDatabaseTest {
 protected:
     std::unique_ptr<LinkRig> rigFor(SimulatedInstrument& instrument) {
         auto rig = std::make_unique<LinkRig>(db_, portsAt({{1, instrument.server.devicePath()}}));
-        rig->link.probePorts();
+        rig->link.lookUpPorts();
         return rig;
     }
 };

@@ -24,8 +24,9 @@ protected:
         link_.reset();  // it holds the previous port and timer
         driver_ = std::make_unique<link::TCommPortDriver>(portsAt({{1, device}}));
         timer_ = link::makeQtTickTimer(TestTickMs);
-        link_ = std::make_unique<link::LinkSession>(*driver_, *timer_, db_, view_, settings_);
-        link_->probePorts();
+        link_ = std::make_unique<link::LinkSession>(*driver_, *timer_, db_, view_, settings_,
+                                                    link::namedPortsLookUp(portsAt({{1, device}})));
+        link_->lookUpPorts();
         link::ArchiveReadSession session(*link_, view_, answerTimeoutMs);
         session.start();
         EXPECT_TRUE(runUntil([&] { return session.finished(); }));
@@ -159,14 +160,6 @@ TEST(ReceivedRowsFileTest, FileKindsFollowTheDocumentWindows) {
     EXPECT_EQ(store::fileKindForReceivedRows(5, 2), 0);
 }
 
-QString simulatorPath() {
-    const QString buildDir = qEnvironmentVariable("VLR_BINARY_DIR");
-    if (!buildDir.isEmpty())
-        return QDir(buildDir).filePath(QStringLiteral("tools/vlr-sim"));
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(QStringLiteral("../tools/vlr-sim"));
-}
-
 class SimulatorToolTest : public TempDatabaseTest {};
 
 TEST_F(SimulatorToolTest, ServesAnArchiveOnThePathItPrints) {
@@ -179,7 +172,7 @@ TEST_F(SimulatorToolTest, ServesAnArchiveOnThePathItPrints) {
     ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/"))) << device.toStdString();
 
     LinkRig rig(db_, portsAt({{1, device}}));
-    rig.link.probePorts();
+    rig.link.lookUpPorts();
     ASSERT_TRUE(rig.readArchive());
     simulator.kill();
     simulator.waitForFinished();

@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTimer>
@@ -66,10 +67,10 @@ class LinkRig {
 public:
     LinkRig(const store::Database& database, link::ComPortTable ports,
             link::PortSettings portSettings = {})
-        : driver(std::move(ports)),
+        : driver(ports),
           timer(link::makeQtTickTimer(TestTickMs)),
           settings(std::move(portSettings)),
-          link(driver, *timer, database, view, settings) {
+          link(driver, *timer, database, view, settings, link::namedPortsLookUp(ports)) {
         driver.setEnableDTROnOpen(false);
     }
     const link::ExchangeController& exchange() const { return link.exchange(); }
@@ -95,6 +96,15 @@ inline link::ComPortTable portsAt(std::initializer_list<std::pair<int, QString>>
     for (const auto& [number, path] : entries)
         table[number - 1] = path;
     return table;
+}
+
+// The vlr-sim tool of this build.
+inline QString simulatorPath() {
+    const QString buildDir = qEnvironmentVariable("VLR_BINARY_DIR");
+    if (!buildDir.isEmpty())
+        return QDir(buildDir).filePath(QStringLiteral("tools/vlr-sim"));
+    return QDir(QCoreApplication::applicationDirPath())
+        .filePath(QStringLiteral("../tools/vlr-sim"));
 }
 
 // Every received row, in the order of kind, archive and N, as column name → value.

@@ -127,19 +127,29 @@ TEST_F(ExchangeControllerTest, StartsDisconnectedAndTicksWaitForThePortList) {
 }
 
 TEST_F(ExchangeControllerTest, AutomaticSearchCyclesOverThePresentPorts) {
-    port_.openable = {};  // nothing answers
-    presentPorts({1, 3});
+    presentPorts({1, 3});  // nothing answers on either
     for (int i = 0; i < 5; ++i)
         timer_.tick();
     EXPECT_EQ(port_.openedPorts, (std::vector<int>{3, 1, 3, 1, 3}));
     EXPECT_EQ(view_.panels[0], QStringLiteral("Опрос порта COM3..."));
 
-    // One present port is probed again after a full cycle, including past COM16.
+    // Ports that do not open (held by another program) are passed over in the same tick.
     port_.openedPorts.clear();
+    port_.openable = {};
+    timer_.tick();
+    EXPECT_EQ(port_.openedPorts, (std::vector<int>{1, 3}));
+    EXPECT_EQ(view_.panels[0], QStringLiteral("Опрос порта COM1..."));
+
+    // A port that appears is probed at once; alone, it is probed again after a full cycle,
+    // including past COM16.
+    port_.openedPorts.clear();
+    port_.openable[15] = true;
     presentPorts({16});
+    EXPECT_EQ(port_.openedPorts, (std::vector<int>{16}));
+    EXPECT_TRUE(port_.isOpen());
     timer_.tick();
     timer_.tick();
-    EXPECT_EQ(port_.openedPorts, (std::vector<int>{16, 16}));
+    EXPECT_EQ(port_.openedPorts, (std::vector<int>{16, 16, 16}));
 }
 
 TEST_F(ExchangeControllerTest, FixedPortIsAlwaysTheSelectedOne) {
@@ -460,16 +470,24 @@ TEST_F(ExchangeControllerTest, VanishingPortResetsTheLinkAndKeepsRows) {
     connectKind5({3, 0});
     ASSERT_TRUE(exchange_->A_ReadArcExecute());
     port_.receive(encodeShortFrame(pressRecord(1)));
+    const int refreshesBefore = view_.refreshes;
     port_.openable[2] = false;  // the adapter is gone
     port_.vanish();
     expectLinkReset();
     EXPECT_EQ(outcome().result, ReadResult::PortLost);
     EXPECT_EQ(rows(), (QStringList{"0:1:1"}));
+    EXPECT_EQ(view_.refreshes, refreshesBefore + 1);  // the rows kept are shown
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_EQ(view_.messages[0].text,
+              QStringLiteral("Порт COM3 отключен, чтение прервано. Принято: 1/3"));
     EXPECT_FALSE(exchange_->A_ReadArcExecute());
+
+    // The search goes on over the ports present now.
+    presentPorts({1});
     port_.openedPorts.clear();
     timer_.tick();
     timer_.tick();
-    EXPECT_EQ(port_.openedPorts, (std::vector<int>{1, 3}));
+    EXPECT_EQ(port_.openedPorts, (std::vector<int>{1, 1}));
 }
 
 TEST_F(ExchangeControllerTest, InsertFailuresShowOneMessageAndTheReadEndsCountingThem) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/exchange_view.h"
+#include "link/port_look_up.h"
 #include "link/serial_link.h"
 #include "link/tick_timer.h"
 
@@ -17,14 +18,18 @@ namespace vlr::test {
 // A port whose openings are recorded and whose sent letters are collected.
 class FakeSerialLink : public link::SerialLink {
 public:
+    void setPortTable(const link::ComPortTable& ports) override { table = ports; }
     void setPortNumber(int number) override {
         if (!open_)
             portNumber = number;
     }
-    bool openPort() override {
+    link::PortOpening openPort() override {
         openedPorts.push_back(portNumber);
-        open_ = portNumber >= 1 && portNumber <= 16 && openable[portNumber - 1];
-        return open_;
+        const bool known = portNumber >= 1 && portNumber <= 16;
+        open_ = known && openable[portNumber - 1];
+        if (open_)
+            return link::PortOpening::Opened;
+        return known && busy[portNumber - 1] ? link::PortOpening::Busy : link::PortOpening::Absent;
     }
     void closePort() override { open_ = false; }
     bool isOpen() const override { return open_; }
@@ -44,8 +49,22 @@ public:
         onPortError();
     }
 
+    // The ports present: those that open and those another program holds.
+    link::PortLookUp lookUp() {
+        return [this] {
+            link::ComPortTable ports;
+            for (int i = 0; i < 16; ++i) {
+                if (openable[i] || busy[i])
+                    ports[i] = QStringLiteral("fake%1").arg(i + 1);
+            }
+            return ports;
+        };
+    }
+
     int portNumber = 2;
     std::array<bool, 16> openable{};
+    std::array<bool, 16> busy{};
+    link::ComPortTable table;
     std::vector<int> openedPorts;
     QByteArray sent;
 

@@ -20,7 +20,9 @@ protected:
     std::unique_ptr<ui::TForm_CommOptions> dialogWithPorts(std::initializer_list<int> present) {
         for (int number : present)
             port_.openable[static_cast<size_t>(number - 1)] = true;
-        link_ = std::make_unique<link::LinkSession>(port_, timer_, db_, view_, settings_);
+        link_ = std::make_unique<link::LinkSession>(port_, timer_, db_, view_, settings_,
+                                                    port_.lookUp());
+        link_->lookUpPorts();
         return std::make_unique<ui::TForm_CommOptions>(*link_, settings_);
     }
 
@@ -34,7 +36,7 @@ protected:
 TEST_F(CommOptionsDialogTest, ListsThePresentPortsAndOkStoresTheSettingsForTheNextProbe) {
     const auto dialog = dialogWithPorts({1, 3});
     QComboBox& list = *dialog->portList();
-    EXPECT_EQ(port_.openedPorts.size(), 16u);
+    EXPECT_TRUE(port_.openedPorts.empty());  // listed from the look at the ports, not opened
     ASSERT_EQ(list.count(), 2);
     EXPECT_EQ(list.itemText(0), QStringLiteral("COM 1"));
     EXPECT_EQ(list.itemText(1), QStringLiteral("COM 3"));
@@ -69,24 +71,63 @@ TEST_F(CommOptionsDialogTest, ListsThePresentPortsAndOkStoresTheSettingsForTheNe
     EXPECT_EQ(port_.openedPorts.back(), 1);
     EXPECT_EQ(view_.panels[0], QStringLiteral("Опрос порта COM1..."));
 
-    // A stored port that is not listed leaves the selection; Escape closes as Cancel.
+    // A stored fixed port that is absent now stays listed and selected, so OK keeps it;
+    // Escape closes as Cancel.
     settings_.SelectedCom = QStringLiteral("COM 9");
     dialog->show();
-    EXPECT_EQ(list.currentText(), QStringLiteral("COM 1"));
+    EXPECT_EQ(list.count(), 3);
+    EXPECT_EQ(list.currentText(), QStringLiteral("COM 9"));
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(dialog.get(), &escape);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
 }
 
-TEST_F(CommOptionsDialogTest, WithoutPortsOkStoresAnEmptyPortAndNothingIsProbed) {
+TEST_F(CommOptionsDialogTest, WithoutPortsOkKeepsTheFixedPortAndNothingIsProbed) {
     const auto dialog = dialogWithPorts({});
     dialog->show();
+    EXPECT_EQ(dialog->portList()->count(), 1);
+    dialog->okButton()->click();
+    EXPECT_EQ(settings_.SelectedCom, QStringLiteral("COM 3"));
+    timer_.tick();
+    EXPECT_TRUE(port_.openedPorts.empty());
+
+    // With automatic detection the list holds the present ports only: none.
+    settings_ = {true, QStringLiteral("COM 3")};
+    dialog->show();
+    EXPECT_EQ(dialog->portList()->count(), 0);
     dialog->okButton()->click();
     EXPECT_EQ(settings_.SelectedCom, QString());
-    const std::size_t opened = port_.openedPorts.size();
-    timer_.tick();
-    EXPECT_EQ(port_.openedPorts.size(), opened);
+}
+
+// The list follows the ports that come and go while the dialog is open; the selected entry
+// stays while its port is away, so the choice never moves to another port.
+TEST_F(CommOptionsDialogTest, TheListFollowsThePortsWhileOpen) {
+    const auto dialog = dialogWithPorts({2});
+    settings_.SelectedCom = QStringLiteral("COM 2");
+    dialog->show();
+    QComboBox& list = *dialog->portList();
+    const auto entries = [&list] {
+        QStringList texts;
+        for (int i = 0; i < list.count(); ++i)
+            texts << list.itemText(i);
+        return texts;
+    };
+
+    port_.openable[4] = true;  // an adapter plugged in
+    port_.busy[0] = true;      // a port another program holds is there all the same
+    link_->lookUpPorts();
+    EXPECT_EQ(entries(), (QStringList{"COM 1", "COM 2", "COM 5"}));
+    EXPECT_EQ(list.currentText(), QStringLiteral("COM 2"));
+
+    list.setCurrentIndex(2);
+    port_.openable[4] = false;  // and pulled out again
+    port_.busy[0] = false;
+    link_->lookUpPorts();
+    EXPECT_EQ(entries(), (QStringList{"COM 2", "COM 5"}));
+    EXPECT_EQ(list.currentText(), QStringLiteral("COM 5"));
+    dialog->okButton()->click();
+    EXPECT_EQ(settings_.SelectedCom, QStringLiteral("COM 5"));
 }
 
 }  // namespace

@@ -45,7 +45,9 @@ TEST_F(CommViewEndToEndTest, TheReadCommandBringsEveryRecordIntoTheGrids) {
     port.setEnableDTROnOpen(false);
     const std::unique_ptr<link::TickTimer> comOut = link::makeQtTickTimer(TestTickMs);
     ui::TForm_Comm view(db_, prompter, link::makeQtTickTimer(TestTickMs));
-    view.hostLink(std::make_unique<link::LinkSession>(port, *comOut, db_, view, settings));
+    view.hostLink(std::make_unique<link::LinkSession>(port, *comOut, db_, view, settings,
+                                                      link::systemPortLookUp()));
+    view.linkSession()->watchPorts();
     ui::TForm_CommOptions options(*view.linkSession(), settings, &view);
     view.show();
 

@@ -34,8 +34,9 @@ protected:
         refresh_ = refresh.get();
         view_ = std::make_unique<ui::TForm_Comm>(db_, prompter_, std::move(refresh));
         port_.openable[0] = true;
-        view_->hostLink(std::make_unique<link::LinkSession>(port_, comOut_, db_, *view_, ports_));
-        view_->linkSession()->probePorts();
+        view_->hostLink(std::make_unique<link::LinkSession>(port_, comOut_, db_, *view_, ports_,
+                                                            port_.lookUp()));
+        view_->linkSession()->lookUpPorts();
         view_->show();
     }
 

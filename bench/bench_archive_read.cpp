@@ -4,68 +4,27 @@
 // frames need on the wire at 9600 bit/s with 10 bits per character, divided by the measured
 // time from sending 'n' to the last record stored. 1.0 would be a read as fast as the line.
 
-#include "link/exchange_view.h"
 #include "link/frame_codec.h"
 #include "link/link_session.h"
+#include "link_bench.h"
 #include "qt_benchmark_main.h"
 #include "store/database.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <benchmark/benchmark.h>
-
-#include <functional>
 
 namespace {
 
 using namespace vlr;
+using bench::runUntil;
+using bench::simulatorPath;
+using bench::UnwatchedView;
 
 constexpr int LineBitsPerSecond = 9600;
 constexpr int BitsPerCharacter = 10;
-
-// The view of a read nobody watches.
-class UnwatchedView : public link::ExchangeView {
-public:
-    void setStatusText(int, const QString&) override {}
-    void showTab(link::CommTab, const QString&) override {}
-    void setReadArchiveEnabled(bool) override {}
-    void setCommOptionsEnabled(bool) override {}
-    void startRefreshTimer() override {}
-    void stopRefreshTimer() override {}
-    void RefreshCommView() override {}
-    void showMessage(const QString& text, const QString&, link::MessageIcon) override {
-        messages << text;
-    }
-    void setExchangeState(link::ExchangeState) override {}
-    void setReadProgress(const link::ReadProgress&) override {}
-    void readEnded(const link::ReadOutcome& outcome) override { ended = outcome; }
-    QStringList messages;
-    link::ReadOutcome ended;
-};
-
-bool runUntil(const std::function<bool()>& done, int guardMs) {
-    QDeadlineTimer guard(guardMs);
-    // Sleeps until an event comes; the ticker bounds the sleep so the guard is looked at.
-    QTimer ticker;
-    ticker.start(5);
-    while (!done()) {
-        if (guard.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
-QString simulatorPath() {
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(QStringLiteral("../tools/vlr-sim"));
-}
 
 // kind: "osk" (14-byte records) or "vtr" (26-byte records).
 void readArchive(benchmark::State& state, const char* kind, int recordSize) {

@@ -7,10 +7,13 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "support/other_connection.h"
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace vlr::test {
 namespace {
@@ -117,9 +120,27 @@ TEST_F(VlrReadTest, ExitStatusTellsHowTheReadEnded) {
         const ToolRun run = read(server.devicePath(), {"--timeout", "1"});
         EXPECT_EQ(run.exitCode, 3);
     }
-    EXPECT_EQ(read(QStringLiteral("/dev/no-such-port"), {}).exitCode, 3);
+    const ToolRun absent = read(QStringLiteral("/dev/no-such-port"), {"--timeout", "1"});
+    EXPECT_EQ(absent.exitCode, 3);
+    EXPECT_TRUE(absent.err.contains(QStringLiteral("waiting for one"))) << absent.err.toStdString();
     EXPECT_EQ(read(QStringLiteral("/dev/no-such-port"), {"--port", "COM0"}).exitCode, 2);
     EXPECT_EQ(read(QStringLiteral("/dev/no-such-port"), {"--timeout"}).exitCode, 2);
+}
+
+// Started before the adapter is plugged in, the read finds it when it appears in time.
+TEST_F(VlrReadTest, FindsAnAdapterPluggedInWhileItWaits) {
+    SimulatedInstrument instrument(instrumentSetup(
+        sim::InstrumentKind::Osk, sim::generateArchives(sim::InstrumentKind::Osk, {3}, 6)));
+    const QString adapter = folder_.filePath(QStringLiteral("ttyUSB0"));
+    QTimer::singleShot(1500, [&] {
+        ASSERT_EQ(::symlink(QFile::encodeName(instrument.server.devicePath()).constData(),
+                            QFile::encodeName(adapter).constData()),
+                  0);
+    });
+    const ToolRun run = read(adapter, {"--timeout", "15"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Архив считан: 3/3"))) << run.out.toStdString();
+    EXPECT_EQ(queryValue("SELECT count(*) FROM Data_Comm").toInt(), 3);
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ public:
     // lives as long as the view, shown or hidden; a null session ends it (the port closes).
     void hostLink(std::unique_ptr<link::LinkSession> session);
     link::LinkSession* linkSession() const { return link_.get(); }
-    // The dialog "COM-порт" shows modally; created after the view (its probe uses the port).
+    // The dialog "COM-порт" shows modally; created after the view (it lists the link's ports).
     void setOptionsDialog(QDialog* dialog) { optionsDialog_ = dialog; }
 
     // "Операции" (Считать архив, F5) and "Настройки" (COM-порт), for the main window's bar.

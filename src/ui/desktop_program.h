@@ -18,8 +18,8 @@ class TForm_NewName;
 
 // The program's long-lived windows, built in the entry sequence's order while the splash window
 // shows: the main window (settings, database, clean-up, catalog), the receive view with the
-// run's instrument link, the port options dialog (its probe of COM1..COM16 through the view's
-// port) and the name dialog. The desktop executable and the end-to-end tests both start the
+// run's instrument link (which looks at the ports present from then on), the port options
+// dialog and the name dialog. The desktop executable and the end-to-end tests both start the
 // program through it.
 class DesktopProgram {
 public:

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the Release configuration and the Debian package dist/velaron_<version>_amd64.deb.
+# Usage: scripts/package.sh [build-folder]      (default build-release)
+# Install it with: apt-get install ./dist/velaron_*.deb
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh --package
+build=${1:-build-release}
+# Only what the package holds is built: installing does not wait for the tests.
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVLR_WERROR=ON -DVLR_BENCH=OFF \
+    -DVLR_MAN_PAGES=ON -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
+cmake --build "$build" -j2 --target velaron vlr vlr-sim vlr_man_pages vlr_package_changelog
+# A package of an older version or build is not left beside the new one.
+rm -f dist/velaron_*.deb
+(cd "$build" && cpack -G DEB)
+ls dist/velaron_*.deb

@@ -24,7 +24,7 @@ add_custom_command(OUTPUT ${vlr_changelog}.gz
     VERBATIM)
 add_custom_target(vlr_package_changelog ALL DEPENDS ${vlr_changelog}.gz)
 install(FILES ${vlr_changelog}.gz ${PROJECT_SOURCE_DIR}/packaging/copyright
-    DESTINATION ${CMAKE_INSTALL_DOCDIR})
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/velaron)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velaron)
@@ -33,14 +33,15 @@ set(CPACK_PACKAGE_VENDOR "Velaron")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "instrument archives of building-material tests: read, keep, print, export")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Velaron Link finds the serial port on which a hand-held instrument for testing building
-materials answers (the OSK cover meter, the VTR compression/bending press and its
-asphalt-concrete variant), reads the results stored in its memory and keeps them in a
-local database. The results are gathered into named files, printed as A4 reports and
-exported to Excel workbooks.
+    "Velaron Link finds the serial port on which a hand-held instrument for
+testing building materials answers (the OSK cover meter, the VTR
+compression/bending press and its asphalt-concrete variant), reads the
+results stored in its memory and keeps them in a local database. The
+results are gathered into named files, printed as A4 reports and exported
+to Excel workbooks.
 
-The package holds the desktop program velaron, the command-line tool vlr, the
-instrument simulator vlr-sim and the user's manual (in Russian).")
+The package holds the desktop program velaron, the command-line tool vlr,
+the instrument simulator vlr-sim and the user's manual (in Russian).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -62,7 +62,7 @@ int main(int argc, char* argv[]) {
         return args.isEmpty() ? 2 : 0;
     }
     if (args.first() == QStringLiteral("--version")) {
-        out << vlr::version::versionLine(QStringLiteral("vlr")) << "\n";
+        out << vlr::version::versionText(QStringLiteral("vlr")) << "\n";
         return 0;
     }
     const QString name = args.takeFirst();

@@ -26,7 +26,7 @@ std::optional<int> answerInformationOption(int argc, char** argv) {
     QTextStream out(stdout);
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
-            out << vlr::version::versionLine(QStringLiteral("velaron")) << "\n";
+            out << vlr::version::versionText(QStringLiteral("velaron")) << "\n";
             return 0;
         }
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {

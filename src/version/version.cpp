@@ -13,11 +13,11 @@ QString commit() {
     return QStringLiteral(VLR_COMMIT);
 }
 
-QString versionLine(const QString& program) {
-    QString line = QStringLiteral("%1 (Velaron Link) %2").arg(program, number());
+QString versionText(const QString& program) {
+    QString text = QStringLiteral("%1 (Velaron Link) %2").arg(program, number());
     if (!commit().isEmpty())
-        line += QStringLiteral(" (commit %1)").arg(commit());
-    return line;
+        text += QStringLiteral("\nCommit %1").arg(commit());
+    return text;
 }
 
 }  // namespace vlr::version

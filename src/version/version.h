@@ -8,8 +8,9 @@ namespace vlr::version {
 QString number();
 // The commit the programs were built from; empty when the sources were not a git checkout.
 QString commit();
-// The first line of a program's --version: its name, the product and the version, e.g.
-// "vlr (Velaron Link) 1.0 (commit 0123456789ab)".
-QString versionLine(const QString& program);
+// What a program prints on --version: its name, the product and the version, then the commit
+// on a line of its own when there is one ("vlr (Velaron Link) 1.0\nCommit 0123456789ab"). The
+// first line alone is what help2man reads.
+QString versionText(const QString& program);
 
 }  // namespace vlr::version

@@ -25,7 +25,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     if (options.showVersion) {
-        out << vlr::version::versionLine(QStringLiteral("vlr-sim")) << "\n";
+        out << vlr::version::versionText(QStringLiteral("vlr-sim")) << "\n";
         return 0;
     }
 

@@ -392,12 +392,13 @@ TEST_F(MainWindowTest, AboutNamesTheVersionTheDatabaseInUseAndQt) {
     EXPECT_EQ(about.caption, QStringLiteral("О программе"));
     EXPECT_EQ(about.icon, PromptIcon::About);
     EXPECT_EQ(about.buttons, QList<PromptButton>{PromptButton::Ok});
-    EXPECT_TRUE(about.text.contains(QStringLiteral("Версия ") + version::number())) << about.text;
-    EXPECT_TRUE(about.text.contains(version::commit())) << about.text;
+    EXPECT_TRUE(about.text.contains(QStringLiteral("Версия ") + version::number()))
+        << about.text.toStdString();
+    EXPECT_TRUE(about.text.contains(version::commit())) << about.text.toStdString();
     EXPECT_TRUE(about.text.contains(QStringLiteral("База данных: ") + databaseFile()))
-        << about.text;
+        << about.text.toStdString();
     EXPECT_TRUE(about.text.contains(QStringLiteral("Qt ") + QString::fromLatin1(qVersion())))
-        << about.text;
+        << about.text.toStdString();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests and the benchmarks need on a Debian 12 machine (as root).
+# With --package also what building and checking the Debian package needs.
 # Does nothing when everything is there already.
 set -euo pipefail
 
@@ -8,8 +9,13 @@ packages=(
     qt6-base-dev libqt6sql6-sqlite libsqlite3-dev qt6-serialport-dev qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 python3-xlrd python3-olefile python3-xlwt
-    fonts-liberation poppler-utils
+    fonts-liberation poppler-utils help2man
 )
+if [ "${1:-}" = --package ]; then
+    # dpkg-shlibdeps (dpkg-dev) and file find the libraries of the binaries; lintian checks
+    # the package.
+    packages+=(dpkg-dev file lintian)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,4 +1,5 @@
 #include "cli/cli_command.h"
+#include "version/version.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -24,7 +25,10 @@ void printUsage(QTextStream& stream) {
            << "Commands:\n";
     for (const CliCommand& command : commands)
         stream << "  " << command.name.leftJustified(10) << command.summary << "\n";
-    stream << "\nRun 'vlr COMMAND --help' for the options of a command.\n";
+    stream << "\nOptions:\n"
+           << "  -h, --help  this text\n"
+           << "  --version   the program's name and version\n"
+           << "\nRun 'vlr COMMAND --help' for the options of a command.\n";
 }
 
 }  // namespace
@@ -56,6 +60,10 @@ int main(int argc, char* argv[]) {
         args.first() == QStringLiteral("-h")) {
         printUsage(args.isEmpty() ? err : out);
         return args.isEmpty() ? 2 : 0;
+    }
+    if (args.first() == QStringLiteral("--version")) {
+        out << vlr::version::versionText(QStringLiteral("vlr")) << "\n";
+        return 0;
     }
     const QString name = args.takeFirst();
     for (const CliCommand& command : cliCommands()) {

@@ -6,6 +6,7 @@
 #include "ui/help_window.h"
 #include "ui/name_prompt.h"
 #include "ui/prompter.h"
+#include "version/version.h"
 
 #include <QAction>
 #include <QApplication>
@@ -110,6 +111,7 @@ void TForm_Main::buildCommands() {
     A_Cascade_ = makeAction("A_Cascade", QStringLiteral("Каскадом"));
     A_Tile_ = makeAction("A_Tile", QStringLiteral("Горизонтально"));
     A_Help_ = makeAction("A_Help", QStringLiteral("Помощь"), QKeySequence(Qt::Key_F1));
+    A_About_ = makeAction("A_About", QStringLiteral("О программе"));
     A_Catalog_->setCheckable(true);
     A_Catalog_->setChecked(true);
     A_Comm_->setCheckable(true);
@@ -135,6 +137,7 @@ void TForm_Main::buildCommands() {
     connect(A_Cascade_, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
     connect(A_Tile_, &QAction::triggered, this, &TForm_Main::tileHorizontally);
     connect(A_Help_, &QAction::triggered, this, [this] { showHelp(QString()); });
+    connect(A_About_, &QAction::triggered, this, &TForm_Main::showAbout);
 }
 
 void TForm_Main::buildMenus() {
@@ -168,7 +171,7 @@ void TForm_Main::buildMenus() {
 
     QMenu* help = bar->addMenu(QStringLiteral("Справка"));
     help->setObjectName(QStringLiteral("N_Help"));
-    help->addAction(A_Help_);
+    help->addActions({A_Help_, A_About_});
 }
 
 void TForm_Main::rebuildWindowMenu() {
@@ -456,6 +459,19 @@ void TForm_Main::showHelp(const QString& section) {
         help_->setWindowModality(modality);
     }
     help_->showSection(section);
+}
+
+void TForm_Main::showAbout() {
+    QString version = version::number();
+    if (!version::commit().isEmpty())
+        version += QStringLiteral(" (коммит %1)").arg(version::commit());
+    const QString database = session_.database().path();
+    const QString text =
+        QStringLiteral("<p><b>%1</b></p><p>Версия %2</p><p>База данных: %3</p><p>Qt %4</p>")
+            .arg(applicationTitle(), version.toHtmlEscaped(),
+                 database.isEmpty() ? QStringLiteral("не открыта") : database.toHtmlEscaped(),
+                 QString::fromLatin1(qVersion()));
+    prompter_.tell(this, text, QStringLiteral("О программе"), PromptIcon::About);
 }
 
 void TForm_Main::setLastDocCloseAction(app::CloseAction action) {

@@ -94,6 +94,7 @@ private:
     void tileHorizontally();
     void placeNewWindow(QMdiSubWindow* window) const;
     void deleteCurrentFile();
+    void showAbout();
     bool FormClose();
     void reportClose(const app::CloseReport& report);
     DocumentWindow* activeDocument() const;
@@ -129,6 +130,7 @@ private:
     QAction* A_Cascade_ = nullptr;
     QAction* A_Tile_ = nullptr;
     QAction* A_Help_ = nullptr;
+    QAction* A_About_ = nullptr;
     QList<QPair<QAction*, const docs::DocumentKind*>> newFileActions_;
 };
 

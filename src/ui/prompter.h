@@ -7,7 +7,8 @@ class QWidget;
 
 namespace vlr::ui {
 
-enum class PromptIcon { None, Information, Question, Warning, Error };
+// About: the program's own icon, as the standard about box shows it (OK only).
+enum class PromptIcon { None, Information, Question, Warning, Error, About };
 
 // The buttons a message box offers; the answer is one of them (Cancel or No when the user
 // closes the box some other way, whichever the box offers).

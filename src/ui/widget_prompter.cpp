@@ -17,6 +17,7 @@ QMessageBox::Icon boxIcon(PromptIcon icon) {
         case PromptIcon::Error:
             return QMessageBox::Critical;
         case PromptIcon::None:
+        case PromptIcon::About:
             break;
     }
     return QMessageBox::NoIcon;
@@ -39,6 +40,10 @@ QMessageBox::StandardButton boxButton(PromptButton button) {
 }  // namespace
 
 PromptButton WidgetPrompter::ask(QWidget* parent, const PromptMessage& message) {
+    if (message.icon == PromptIcon::About) {
+        QMessageBox::about(parent, message.caption, message.text);
+        return PromptButton::Ok;
+    }
     QMessageBox box(boxIcon(message.icon), message.caption, message.text, QMessageBox::NoButton,
                     parent);
     for (const PromptButton button : message.buttons)

@@ -6,15 +6,53 @@
 #include "ui/main_window.h"
 #include "ui/product_logo.h"
 #include "ui/prompter.h"
+#include "version/version.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLibraryInfo>
+#include <QTextStream>
 #include <QTranslator>
 
+#include <cstring>
 #include <memory>
+#include <optional>
+
+namespace {
+
+// --help and --version are answered before any application object exists: they need no
+// display, so the man page is made from them on a build machine without one.
+std::optional<int> answerInformationOption(int argc, char** argv) {
+    QTextStream out(stdout);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            out << vlr::version::versionText(QStringLiteral("velaron")) << "\n";
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            out << "Usage: velaron [OPTIONS]\n\n"
+                   "The desktop program of Velaron Link: finds the instrument on the serial\n"
+                   "ports, reads its archive, keeps the results in files, prints them and\n"
+                   "exports them to Excel workbooks. Its database, VelaronLink.mdb, is kept in\n"
+                   "the folder the program is started from; F1 shows the user's manual.\n\n"
+                   "Options:\n"
+                   "  -h, --help     this text\n"
+                   "  --version      the program's name and version\n\n"
+                   "Qt's own options (-platform NAME, -style NAME, ...) are accepted too.\n\n"
+                   "Environment:\n"
+                   "  VLR_COM1 ... VLR_COM16   when any is set, exactly these ports exist, each\n"
+                   "                           at the device path it names\n";
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    if (const std::optional<int> status = answerInformationOption(argc, argv))
+        return *status;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velaron"));
     QApplication::setDesktopFileName(QStringLiteral("velaron"));

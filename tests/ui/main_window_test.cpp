@@ -3,6 +3,7 @@
 #include "grid/data_grid.h"
 #include "ui/catalog_panel.h"
 #include "ui/document_window.h"
+#include "version/version.h"
 
 #include <QAction>
 #include <QDir>
@@ -376,6 +377,28 @@ TEST_F(MainWindowTest, HelpShowsTheManualOrSaysWhereItShouldBe) {
     ASSERT_NE(browser, nullptr);
     EXPECT_TRUE(browser->isVisible());
     EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Руководство")));
+}
+
+TEST_F(MainWindowTest, AboutNamesTheVersionTheDatabaseInUseAndQt) {
+    ASSERT_TRUE(start());
+    QStringList helpItems;
+    for (QAction* item : window().findChild<QMenu*>(QStringLiteral("N_Help"))->actions())
+        helpItems.append(item->text());
+    EXPECT_EQ(helpItems, (QStringList{"Помощь", "О программе"}));
+
+    action("A_About")->trigger();
+    ASSERT_EQ(prompter_.messages.size(), 1);
+    const ui::PromptMessage& about = prompter_.messages[0];
+    EXPECT_EQ(about.caption, QStringLiteral("О программе"));
+    EXPECT_EQ(about.icon, PromptIcon::About);
+    EXPECT_EQ(about.buttons, QList<PromptButton>{PromptButton::Ok});
+    EXPECT_TRUE(about.text.contains(QStringLiteral("Версия ") + version::number()))
+        << about.text.toStdString();
+    EXPECT_TRUE(about.text.contains(version::commit())) << about.text.toStdString();
+    EXPECT_TRUE(about.text.contains(QStringLiteral("База данных: ") + databaseFile()))
+        << about.text.toStdString();
+    EXPECT_TRUE(about.text.contains(QStringLiteral("Qt ") + QString::fromLatin1(qVersion())))
+        << about.text.toStdString();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "sim/pty_instrument_server.h"
 #include "sim/sim_options.h"
+#include "version/version.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -21,6 +22,10 @@ int main(int argc, char* argv[]) {
     }
     if (options.showHelp) {
         out << simHelpText();
+        return 0;
+    }
+    if (options.showVersion) {
+        out << vlr::version::versionText(QStringLiteral("vlr-sim")) << "\n";
         return 0;
     }
 

@@ -61,7 +61,8 @@ QString simHelpText() {
         "  --short-at K          record K is sent with half its payload\n"
         "\n"
         "  --quiet               no log of the conversation on standard error\n"
-        "  --help                this text\n");
+        "  --help                this text\n"
+        "  --version             the program's name and version\n");
 }
 
 SimOptions parseSimOptions(const QStringList& arguments) {
@@ -77,6 +78,10 @@ SimOptions parseSimOptions(const QStringList& arguments) {
         const QString& option = arguments[i];
         if (option == QLatin1String("--help") || option == QLatin1String("-h")) {
             options.showHelp = true;
+            continue;
+        }
+        if (option == QLatin1String("--version")) {
+            options.showVersion = true;
             continue;
         }
         if (option == QLatin1String("--quiet")) {

@@ -13,6 +13,7 @@ struct SimOptions {
     InstrumentFaults faults;
     LinePacing pacing;
     bool showHelp = false;
+    bool showVersion = false;
     bool quiet = false;
 };
 

@@ -1,10 +1,13 @@
 #pragma once
 
 // Runs one side of a comparison in a process of its own, so that its peak resident memory is
-// its own. The child prints one JSON line {"seconds": work, "peak_kib": ...}.
+// its own. The child prints one JSON line {"seconds": work, "peak_kib": ...}, its peak taken
+// from VmHWM: the system's maximum resident size of a child that was spawned also counts the
+// parent's memory at the time of the spawn.
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -19,16 +22,21 @@ extern char** environ;
 namespace vlr::bench {
 
 inline long peakKiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
 }
 
 struct ChildResult {
     double seconds = 0;  // as the child measured its work
     double wall = 0;     // the whole process, start-up included
     double cpu = 0;      // user and system time of the whole process
-    long peakKiB = 0;    // the child's own peak resident memory
+    long peakKiB = 0;    // the child's own peak resident memory, as it reported it
     bool ok = false;
 };
 
@@ -67,7 +75,7 @@ inline ChildResult runChild(const std::vector<QByteArray>& arguments) {
     result.wall = double(timer.nsecsElapsed()) / 1e9;
     const QJsonObject report = QJsonDocument::fromJson(output.trimmed()).object();
     result.seconds = report.value(QStringLiteral("seconds")).toDouble();
-    result.peakKiB = usage.ru_maxrss;
+    result.peakKiB = report.value(QStringLiteral("peak_kib")).toInteger();
     result.cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                  double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     result.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0 && !report.isEmpty();

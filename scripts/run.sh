@@ -53,10 +53,12 @@ if [[ $mode == desktop ]]; then
 fi
 
 name="Демо $(date +%H%M%S)"
-VLR_COM1=$device "$vlr" read --port COM1 --timeout 30 --save "$name" | tee read.log
+read_log=$(mktemp)
+trap 'kill "$SIM_PID" 2>/dev/null || true; rm -f "$read_log"' EXIT
+VLR_COM1=$device "$vlr" read --port COM1 --timeout 30 --save "$name" | tee "$read_log"
 "$vlr" db
 # Every file the read saved (the asphalt variant saves one per archive), in both formats.
-sed -n 's/^Файл "\(.*\)" сохранён.*/\1/p' read.log | while IFS= read -r saved; do
+sed -n 's/^Файл "\(.*\)" сохранён.*/\1/p' "$read_log" | while IFS= read -r saved; do
     for suffix in xls xlsx; do
         "$vlr" export --file "$saved" --out "$root/demo/$saved.$suffix"
         echo "Workbook: $root/demo/$saved.$suffix"

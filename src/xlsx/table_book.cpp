@@ -70,22 +70,30 @@ TableBook::TableBook(const QByteArray& path, const QString& title, const QString
     book_ = workbook_new_opt(path.constData(), &options);
     if (book_ == nullptr)
         throw XlsxError(QString::fromUtf8(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED)));
-    const QByteArray titleText = title.toUtf8();
-    lxw_doc_properties properties{};
-    properties.title = const_cast<char*>(titleText.constData());
-    check(workbook_set_properties(book_, &properties));
-    bold_ = workbook_add_format(book_);
-    format_set_bold(bold_);
-    dateTime_ = workbook_add_format(book_);
-    format_set_num_format(dateTime_, "dd.mm.yyyy hh:mm:ss");
-    for (const QString& header : headers)
-        headers_.push_back(header.toUtf8());
-    addSheet();
+    try {
+        const QByteArray titleText = title.toUtf8();
+        lxw_doc_properties properties{};
+        properties.title = const_cast<char*>(titleText.constData());
+        check(workbook_set_properties(book_, &properties));
+        bold_ = workbook_add_format(book_);
+        format_set_bold(bold_);
+        dateTime_ = workbook_add_format(book_);
+        format_set_num_format(dateTime_, "dd.mm.yyyy hh:mm:ss");
+        for (const QString& header : headers)
+            headers_.push_back(header.toUtf8());
+        addSheet();
+    } catch (...) {
+        discard();
+        throw;
+    }
 }
 
 TableBook::~TableBook() {
-    if (book_ == nullptr)
-        return;
+    if (book_ != nullptr)
+        discard();
+}
+
+void TableBook::discard() {
     for (lxw_worksheet* sheet : sheets_) {
         if (sheet->optimize_tmpfile != nullptr) {
             std::fclose(sheet->optimize_tmpfile);
@@ -93,6 +101,7 @@ TableBook::~TableBook() {
         }
     }
     lxw_workbook_free(book_);
+    book_ = nullptr;
 }
 
 void TableBook::addSheet() {

@@ -48,6 +48,8 @@ public:
 
 private:
     void addSheet();
+    // Frees the workbook without writing it.
+    void discard();
     void finishSheet();
     void widen(int column, int characters);
 

@@ -49,7 +49,9 @@ public:
     vlr::ui::PromptButton ask(QWidget*, const vlr::ui::PromptMessage& message) override {
         throw vlr::store::StoreError(message.text);
     }
-    QString saveFileName(QWidget*, const vlr::ui::SaveFileRequest&) override { return {}; }
+    vlr::ui::SaveFileChoice saveFileName(QWidget*, const vlr::ui::SaveFileRequest&) override {
+        return {};
+    }
 };
 
 void BM_OpenAsphaltTab(benchmark::State& state) {

@@ -59,7 +59,9 @@ public:
     vlr::ui::PromptButton ask(QWidget*, const vlr::ui::PromptMessage& message) override {
         throw std::runtime_error("unexpected message: " + message.text.toStdString());
     }
-    QString saveFileName(QWidget*, const vlr::ui::SaveFileRequest&) override { return {}; }
+    vlr::ui::SaveFileChoice saveFileName(QWidget*, const vlr::ui::SaveFileRequest&) override {
+        return {};
+    }
 };
 
 void fillCatalog(const QString& folder) {

@@ -7,8 +7,9 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev clang-format
     qt6-base-dev libqt6sql6-sqlite libsqlite3-dev qt6-serialport-dev qt6-translations-l10n
+    libxlsxwriter-dev pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
-    python3 python3-xlrd python3-olefile python3-xlwt
+    python3 python3-xlrd python3-olefile python3-xlwt python3-openpyxl python3-xlsxwriter
     fonts-liberation poppler-utils help2man
 )
 if [ "${1:-}" = --package ]; then

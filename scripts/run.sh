@@ -8,8 +8,8 @@
 #   scripts/run.sh --real-ports  `velaron` in the current folder on the machine's own serial
 #                                ports (USB adapters first; see README), without the simulator
 #   scripts/run.sh --cli         the command-line demonstration in demo/: the simulator's archive
-#                                read into a saved file, the database summary, the file exported
-#                                to demo/demo.xls
+#                                read into saved files (one per archive), the database summary,
+#                                and every saved file exported to demo/NAME.xls and NAME.xlsx
 #   scripts/run.sh ARGS...       runs `vlr ARGS...` in the current folder (e.g. `scripts/run.sh db`)
 # Without a display (neither DISPLAY nor WAYLAND_DISPLAY set) the first two say so and run the
 # command-line demonstration instead.
@@ -53,7 +53,14 @@ if [[ $mode == desktop ]]; then
 fi
 
 name="Демо $(date +%H%M%S)"
-VLR_COM1=$device "$vlr" read --port COM1 --timeout 30 --save "$name"
+read_log=$(mktemp)
+trap 'kill "$SIM_PID" 2>/dev/null || true; rm -f "$read_log"' EXIT
+VLR_COM1=$device "$vlr" read --port COM1 --timeout 30 --save "$name" | tee "$read_log"
 "$vlr" db
-"$vlr" export --file "$name" --out "$root/demo/demo.xls"
-echo "Workbook: $root/demo/demo.xls"
+# Every file the read saved (the asphalt variant saves one per archive), in both formats.
+sed -n 's/^Файл "\(.*\)" сохранён.*/\1/p' "$read_log" | while IFS= read -r saved; do
+    for suffix in xls xlsx; do
+        "$vlr" export --file "$saved" --out "$root/demo/$saved.$suffix"
+        echo "Workbook: $root/demo/$saved.$suffix"
+    done
+done

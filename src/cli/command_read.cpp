@@ -37,7 +37,8 @@ void printHelp(QTextStream& out) {
            "(default 30);\n"
         << "                     an adapter plugged in meanwhile is found\n"
         << "  --save NAME        then gather the received rows into a new saved file NAME\n"
-        << "                     (the asphalt variant gives one per archive)\n\n"
+        << "                     (the asphalt variant gives one per archive; the asphalt\n"
+        << "                     archive's is named \"NAME (Асфальтобетон)\")\n\n"
         << "Exit status: 0 read (or the archive is empty), 1 failed, 2 wrong usage,\n"
         << "3 no instrument answered in time.\n";
 }
@@ -115,7 +116,7 @@ int saveRows(const store::Database& database, const link::ExchangeController& ex
         const auto files = store::saveReceivedRows(database, name, exchange.DeviceListId(),
                                                    exchange.DeviceNumArc());
         for (const store::ReceivedRowsFile& file : files)
-            io.out << "Файл \"" << name << "\" сохранён: записей " << file.rows << " (архив "
+            io.out << "Файл \"" << file.name << "\" сохранён: записей " << file.rows << " (архив "
                    << file.deviceNArc << ")\n";
         return 0;
     } catch (const store::StoreError& error) {

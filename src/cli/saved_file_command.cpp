@@ -10,7 +10,8 @@
 #include <QFileInfo>
 #include <QSqlQuery>
 
-#include <optional>
+#include <algorithm>
+#include <vector>
 
 namespace vlr::cli {
 namespace {
@@ -37,27 +38,51 @@ SavedFile findById(const store::Database& database, const QString& idText) {
     return savedFileOf(rows);
 }
 
+int recordCount(const store::Database& database, int fileNameId) {
+    QSqlQuery count(database.connection());
+    count.prepare(QStringLiteral("SELECT count(*) FROM Data WHERE FileNameId = ?"));
+    count.addBindValue(fileNameId);
+    return count.exec() && count.next() ? count.value(0).toInt() : 0;
+}
+
 // Several saved files may share a name; the oldest one is meant, as the catalog lists it first.
-SavedFile findByName(const store::Database& database, const QString& name) {
+// Which one that is, and which others there are, goes to the error stream, so that nobody
+// takes one file for all of them.
+SavedFile findByName(const store::Database& database, const QString& name, const QString& command,
+                     QTextStream& err) {
     const CommandFailure missing{QStringLiteral("there is no saved file named '%1'").arg(name), 1};
     if (name.size() > store::ADOQuery_FindFileId().params.first().size)
         throw missing;
     store::Query find(database, store::ADOQuery_FindFileId());
     QSqlQuery& rows =
         find.set(QStringLiteral("PFileName"), name).set(QStringLiteral("PFileSaved"), true).open();
-    std::optional<SavedFile> oldest;
-    QString oldestTime;
-    while (rows.next()) {
-        const QString created = rows.value(QStringLiteral("DataTime")).toString();
-        const SavedFile file = savedFileOf(rows);
-        if (!oldest || created < oldestTime || (created == oldestTime && file.id < oldest->id)) {
-            oldest = file;
-            oldestTime = created;
-        }
-    }
-    if (!oldest)
+    struct Candidate {
+        SavedFile file;
+        QString created;
+    };
+    std::vector<Candidate> candidates;
+    while (rows.next())
+        candidates.push_back(
+            {savedFileOf(rows), rows.value(QStringLiteral("DataTime")).toString()});
+    if (candidates.empty())
         throw missing;
-    return *oldest;
+    std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+        return a.created != b.created ? a.created < b.created : a.file.id < b.file.id;
+    });
+    if (candidates.size() > 1) {
+        const auto described = [&database](const Candidate& candidate) {
+            return QStringLiteral("id %1 of %2 (%3 records)")
+                .arg(candidate.file.id)
+                .arg(candidate.created)
+                .arg(recordCount(database, candidate.file.id));
+        };
+        err << "vlr " << command << ": " << candidates.size() << " saved files are named '" << name
+            << "'; taking the oldest, " << described(candidates.front()) << ". The others:";
+        for (size_t i = 1; i < candidates.size(); ++i)
+            err << (i > 1 ? ", " : " ") << described(candidates[i]);
+        err << " (choose one with --id N)\n";
+    }
+    return candidates.front().file;
 }
 
 // The typed order as the sorted columns of the kind's grid: only the kind's own field names
@@ -127,8 +152,9 @@ int runSavedFileCommand(const SavedFileCommand& command, const QStringList& args
                                  1};
         store::Database database;
         database.open(databasePath);
-        const SavedFile saved = parser.isSet(id) ? findById(database, parser.value(id))
-                                                 : findByName(database, parser.value(file));
+        const SavedFile saved =
+            parser.isSet(id) ? findById(database, parser.value(id))
+                             : findByName(database, parser.value(file), command.name, io.err);
         const docs::DocumentKind* kind = docs::documentKindFor(saved.deviceListId);
         if (kind == nullptr)
             throw CommandFailure{QStringLiteral("file %1 is of the unknown instrument kind %2")

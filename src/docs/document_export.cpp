@@ -1,5 +1,6 @@
 #include "docs/document_export.h"
 
+#include "docs/wall_clock_date_time.h"
 #include "store/database.h"
 #include "store/query.h"
 #include "store/row_cursor.h"
@@ -8,42 +9,12 @@
 #include "xls/excel_writer.h"
 #include "xls/xls_workbook.h"
 
-#include <QDate>
 #include <QFileInfo>
-#include <QTime>
 
-#include <utility>
 #include <vector>
 
 namespace vlr::docs {
 namespace {
-
-// The stored "yyyy-MM-dd HH:mm:ss" as a wall-clock date and time, read without the local time
-// zone: a measurement taken in the hour a clock change skips or repeats keeps its time, and a
-// large file is not slowed down by a zone lookup per record. Anything else gives an invalid
-// date.
-std::pair<QDate, QTime> wallClockDateTime(QByteArrayView stored) {
-    static constexpr char kPattern[] = "dddd-dd-dd dd:dd:dd";
-    if (stored.size() != 19)
-        return {};
-    for (int i = 0; i < 19; ++i) {
-        const char unit = stored[i];
-        const bool digit = unit >= '0' && unit <= '9';
-        if (kPattern[i] == 'd' ? !digit : unit != kPattern[i])
-            return {};
-    }
-    const auto number = [stored](int from, int length) {
-        int value = 0;
-        for (int i = from; i < from + length; ++i)
-            value = value * 10 + (stored[i] - '0');
-        return value;
-    };
-    const QDate date(number(0, 4), number(5, 2), number(8, 2));
-    const QTime time(number(11, 2), number(14, 2), number(17, 2));
-    if (!date.isValid() || !time.isValid())
-        return {};
-    return {date, time};
-}
 
 // A cell gets the field as the print row set reads it; a null field or an unreadable date-time
 // gives an empty cell.

@@ -42,6 +42,18 @@ int createSavedFile(const Database& database, const QString& name, int fileKind)
     return newest;
 }
 
+// The name of a save's file of the given kind when an earlier file of the same save has the
+// name itself.
+QString secondFileName(const QString& name, int fileKind) {
+    const QString word =
+        fileKind == 5 ? QStringLiteral(" (Асфальтобетон)") : QStringLiteral(" (2)");
+    const int room = ADOQuery_CreateFile().params.first().size - int(word.size());
+    QString kept = name.left(room);
+    if (!kept.isEmpty() && kept.back().isHighSurrogate())
+        kept.chop(1);
+    return kept + word;
+}
+
 std::vector<ReceivedRowsFile> copyIntoNewFiles(const Database& database, const QString& name,
                                                int deviceListId, int archiveCount) {
     std::vector<ReceivedRowsFile> files;
@@ -52,7 +64,9 @@ std::vector<ReceivedRowsFile> copyIntoNewFiles(const Database& database, const Q
         const std::vector<int> ids = receivedRowIds(database, deviceListId, archive);
         if (ids.empty())
             continue;
-        ReceivedRowsFile file{createSavedFile(database, name, fileKind), fileKind, archive, 0};
+        const QString fileName = files.empty() ? name : secondFileName(name, fileKind);
+        ReceivedRowsFile file{fileName, createSavedFile(database, fileName, fileKind), fileKind,
+                              archive, 0};
         Query copy(database, ADOQuery_CopyRec());
         copy.set(QStringLiteral("PFileNameId"), file.fileNameId);
         for (int id : ids)

@@ -10,6 +10,7 @@ class Database;
 
 // One saved file made from received rows.
 struct ReceivedRowsFile {
+    QString name;
     int fileNameId = 0;
     int fileKind = 0;    // DeviceListId of the file: 1, 2 or 5
     int deviceNArc = 0;  // the archive its rows came from
@@ -24,6 +25,8 @@ int fileKindForReceivedRows(int deviceListId, int deviceNArc);
 
 // Gathers the received rows of one instrument kind into new saved files named name, one per
 // archive that holds rows, each in the order the receive view lists them (N, then DateTime).
+// When both archives of the asphalt variant hold rows, the file of the asphalt archive is named
+// "name (Асфальтобетон)" (name cut to leave room), so that the two files can be told apart.
 // Archives without rows make no file. The files and their rows are made in one transaction: a
 // database failure leaves no new file and throws StoreError saying that the file is not saved.
 std::vector<ReceivedRowsFile> saveReceivedRows(const Database& database, const QString& name,

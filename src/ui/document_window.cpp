@@ -2,6 +2,7 @@
 
 #include "docs/document_export.h"
 #include "docs/document_records.h"
+#include "docs/export_format.h"
 #include "docs/grid_rows.h"
 #include "grid/data_grid.h"
 #include "store/statements.h"
@@ -12,7 +13,6 @@
 #include "ui/name_prompt.h"
 #include "ui/prompter.h"
 #include "ui/report_preview.h"
-#include "xls/xls_error.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -129,22 +129,27 @@ void DocumentWindow::ExportDocument() {
     if (!rowsOpen_)
         return;
     // The platform's dialog keeps its question before replacing a file.
-    const QString path = host_.prompter().saveFileName(
-        this,
-        {QString(), QString(), QStringLiteral("Книга Excel (*.xls)"), QStringLiteral("xls"), true});
-    if (path.isEmpty())
+    SaveFileRequest request{QString(), QString(), {}, true};
+    for (const docs::ExportFormatInfo& format : docs::exportFormats())
+        request.filters.append({format.filter, format.suffix});
+    const SaveFileChoice choice = host_.prompter().saveFileName(this, request);
+    if (choice.path.isEmpty())
         return;
+    const docs::ExportTarget target = docs::exportTarget(
+        choice.path,
+        docs::exportFormats().value(choice.filter, docs::exportFormats().first()).format);
     try {
-        docs::exportDocument(host_.database(), fileNameId_, kind_, search_, path);
+        docs::exportDocumentAs(target.format, host_.database(), fileNameId_, kind_, search_,
+                               target.path);
     } catch (const store::StoreError&) {
         host_.prompter().error(this, docs::exportFailedText());
         return;
-    } catch (const xls::XlsError& failure) {
+    } catch (const docs::ExportWriteError& failure) {
         host_.prompter().error(this, failure.message());
         return;
     }
-    host_.prompter().tell(this, docs::exportSucceededText(path), QStringLiteral("Экспорт в Excel"),
-                          PromptIcon::Information);
+    host_.prompter().tell(this, docs::exportSucceededText(target.path),
+                          QStringLiteral("Экспорт в Excel"), PromptIcon::Information);
 }
 
 bool DocumentWindow::acceptsDrop(const QString& source) const {

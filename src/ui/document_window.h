@@ -42,7 +42,8 @@ public:
     void ApplySortOrder();
     // Shows the rows' report, in the grid's order, in the modal preview to print from.
     void PrintDocument();
-    // Writes the rows, in the grid's order, to an .xls workbook the user names.
+    // Writes the rows, in the grid's order, to a workbook the user names: .xls or .xlsx, as
+    // the chosen filter or the typed suffix says.
     void ExportDocument();
 
     grid::DataGrid& grid() const { return *grid_; }

@@ -21,13 +21,25 @@ struct PromptMessage {
     QList<PromptButton> buttons{PromptButton::Ok};
 };
 
-// A save-file question: the empty string when the user cancelled.
+// One file type a save-file question offers.
+struct SaveFileFilter {
+    QString text;    // "Книга Excel (*.xls)"
+    QString suffix;  // "xls": a name typed without extension gets it while this one is chosen
+};
+
+// A save-file question.
 struct SaveFileRequest {
     QString caption;
     QString directory;
-    QString filter;         // "Книга Excel (*.xls)"
-    QString defaultSuffix;  // "xls": a name typed without extension gets it
+    QList<SaveFileFilter> filters;  // the first one is chosen at the start
     bool confirmOverwrite = true;
+};
+
+// The answer: the name given and the filter chosen with it (an index into the request's
+// filters); an empty path when the user cancelled.
+struct SaveFileChoice {
+    QString path;
+    int filter = 0;
 };
 
 // Every message box, question and file dialog of the windows goes through this, so that window
@@ -36,7 +48,7 @@ class Prompter {
 public:
     virtual ~Prompter() = default;
     virtual PromptButton ask(QWidget* parent, const PromptMessage& message) = 0;
-    virtual QString saveFileName(QWidget* parent, const SaveFileRequest& request) = 0;
+    virtual SaveFileChoice saveFileName(QWidget* parent, const SaveFileRequest& request) = 0;
 
     // A box with only an OK button.
     void tell(QWidget* parent, const QString& text, const QString& caption, PromptIcon icon) {
@@ -52,7 +64,7 @@ public:
 class WidgetPrompter : public Prompter {
 public:
     PromptButton ask(QWidget* parent, const PromptMessage& message) override;
-    QString saveFileName(QWidget* parent, const SaveFileRequest& request) override;
+    SaveFileChoice saveFileName(QWidget* parent, const SaveFileRequest& request) override;
 };
 
 }  // namespace vlr::ui

@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <algorithm>
+
 namespace vlr::ui {
 namespace {
 
@@ -62,15 +64,29 @@ PromptButton WidgetPrompter::ask(QWidget* parent, const PromptMessage& message) 
     return message.buttons.isEmpty() ? PromptButton::Ok : message.buttons.constFirst();
 }
 
-QString WidgetPrompter::saveFileName(QWidget* parent, const SaveFileRequest& request) {
-    QFileDialog dialog(parent, request.caption, request.directory, request.filter);
+SaveFileChoice WidgetPrompter::saveFileName(QWidget* parent, const SaveFileRequest& request) {
+    QStringList filters;
+    for (const SaveFileFilter& filter : request.filters)
+        filters << filter.text;
+    QFileDialog dialog(parent, request.caption, request.directory);
+    dialog.setNameFilters(filters);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    // The suffix follows the chosen filter, so the question before replacing a file asks
+    // about the file that is going to be written.
+    const auto chosen = [&dialog, &filters] {
+        return std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
+    };
+    const auto followFilter = [&dialog, &request, &chosen] {
+        if (!request.filters.isEmpty())
+            dialog.setDefaultSuffix(request.filters[chosen()].suffix);
+    };
+    followFilter();
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followFilter);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return {dialog.selectedFiles().constFirst(), chosen()};
 }
 
 }  // namespace vlr::ui

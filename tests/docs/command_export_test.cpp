@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace vlr::docs {
 namespace {
 
@@ -66,10 +69,41 @@ TEST_F(CommandExport, ExportsTheOldestSavedFileOfANameAndSaysSo) {
     const ToolRun run = vlr({"--file", "Объект 1", "--out", out("Объект.xls")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QStringLiteral("Экспорт в файл Объект.xls завершен успешно.\n"));
+    EXPECT_EQ(run.err, QStringLiteral("vlr export: 2 saved files are named 'Объект 1'; taking the "
+                                      "oldest, id %1 of 2025-01-01 10:00:00 (1 records). The "
+                                      "others: id %2 of 2025-02-01 10:00:00 (1 records) (choose "
+                                      "one with --id N)\n")
+                           .arg(older)
+                           .arg(newer));
     EXPECT_EQ(sheetColumn(out("Объект.xls"), 2), (QStringList{"Режим", "старый"}));
 
     EXPECT_EQ(vlr({"--id", QString::number(newer), "--out", out("new.xls")}).exitCode, 0);
     EXPECT_EQ(sheetColumn(out("new.xls"), 2), (QStringList{"Режим", "новый"}));
+}
+
+// The suffix picks the format; any other suffix is refused before anything is written.
+TEST_F(CommandExport, XlsxSuffixWritesAWorkbookAndOtherSuffixesAreRefused) {
+    const int file = addSavedFile(QStringLiteral("ОСК"), 1);
+    addRecord(file, {{"N", 1}, {"T4", "Б"}});
+    ToolRun run = vlr({"--file", "ОСК", "--out", out("book.xlsx")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("Экспорт в файл book.xlsx завершен успешно.\n"));
+    QFile book(out("book.xlsx"));
+    ASSERT_TRUE(book.open(QIODevice::ReadOnly));
+    EXPECT_EQ(book.read(4), QByteArray("PK\x03\x04"));
+
+    run = vlr({"--file", "ОСК", "--out", out("book.csv")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.startsWith(
+        QStringLiteral("vlr export: cannot write '%1': the formats are xls, xlsx\n")
+            .arg(out("book.csv"))))
+        << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(out("book.csv")));
+
+    run = vlr({"--file", "ОСК", "--out", out("no/such/folder/a.xlsx")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, QStringLiteral("vlr export: Не могу экспортировать файл! (%1)\n")
+                           .arg(QString::fromLocal8Bit(std::strerror(ENOENT))));
 }
 
 TEST_F(CommandExport, SortGivesTheColumnOrderAndAMissingExtensionIsAdded) {

@@ -124,13 +124,17 @@ TEST_F(ReadSessionTest, SavedRowsGoIntoOneNewSavedFilePerArchive) {
     EXPECT_EQ(files[0].rows, 3);
     EXPECT_EQ(files[1].fileKind, 5);
     EXPECT_EQ(files[1].rows, 2);
+    // The two files of one save can be told apart by name.
+    EXPECT_EQ(files[0].name, QStringLiteral("Архив"));
+    EXPECT_EQ(files[1].name, QStringLiteral("Архив (Асфальтобетон)"));
     EXPECT_NE(files[0].fileNameId, older);  // never the older file of the same name
     EXPECT_EQ(count(QStringLiteral("Data"), QStringLiteral("FileNameId=%1").arg(older)), 0);
     for (const store::ReceivedRowsFile& file : files) {
         const QString where = QStringLiteral("FileNameId=%1").arg(file.fileNameId);
         EXPECT_EQ(count(QStringLiteral("Catalog"),
-                        where + QStringLiteral(" AND FileSaved=1 AND FileName='Архив' AND "
-                                               "DeviceListId=%1")
+                        where + QStringLiteral(" AND FileSaved=1 AND FileName='%1' AND "
+                                               "DeviceListId=%2")
+                                    .arg(file.name)
                                     .arg(file.fileKind)),
                   1);
         // The copies keep the arrival order and the archive's fields.

@@ -68,10 +68,13 @@ TEST_F(VlrReadTest, ReadsAndSavesTheArchive) {
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains(QStringLiteral("Архив считан: 5/5"))) << run.out.toStdString();
     EXPECT_EQ(queryValue("SELECT count(*) FROM Data_Comm").toInt(), 5);
-    EXPECT_EQ(queryValue("SELECT count(*) FROM Catalog WHERE FileSaved=1 AND "
-                         "FileName='Испытания'")
-                  .toInt(),
-              2);
+    // One file per archive, the asphalt archive's named apart.
+    EXPECT_EQ(queryValue("SELECT group_concat(FileName || ':' || DeviceListId, '|') FROM "
+                         "(SELECT * FROM Catalog WHERE FileSaved=1 ORDER BY FileNameId)")
+                  .toString(),
+              QStringLiteral("Испытания:2|Испытания (Асфальтобетон):5"));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Файл \"Испытания (Асфальтобетон)\" сохранён")))
+        << run.out.toStdString();
     EXPECT_EQ(queryValue("SELECT count(*) FROM Data").toInt(), 5);
 }
 

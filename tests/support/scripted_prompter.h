@@ -21,9 +21,11 @@ public:
             return answers.takeFirst();
         return defaultAnswer;
     }
-    QString saveFileName(QWidget*, const ui::SaveFileRequest& request) override {
+    ui::SaveFileChoice saveFileName(QWidget*, const ui::SaveFileRequest& request) override {
         fileRequests.append(request);
-        return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
+        if (fileNames.isEmpty())
+            return {};
+        return {fileNames.takeFirst(), fileFilters.isEmpty() ? 0 : fileFilters.takeFirst()};
     }
 
     QStringList texts() const {
@@ -37,6 +39,7 @@ public:
     QList<ui::SaveFileRequest> fileRequests;
     QList<ui::PromptButton> answers;
     QStringList fileNames;
+    QList<int> fileFilters;  // the filter chosen with each name; the first one when none is queued
     ui::PromptButton defaultAnswer = ui::PromptButton::Ok;
     // Runs while the "box" is open, as a modal box lets timers and other events run.
     std::function<void(const ui::PromptMessage&)> onAsk;

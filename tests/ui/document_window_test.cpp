@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -20,6 +21,9 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProcess>
+
+#include <cerrno>
+#include <cstring>
 
 namespace vlr::test {
 namespace {
@@ -305,8 +309,12 @@ TEST_F(DocumentWindowTest, ExportWritesTheRowsInTheGridsOrderAndReportsWhatHappe
     prompter_.fileNames = {folder.filePath(QStringLiteral("export.xls"))};
     action("A_Exp2Excel")->trigger();
     ASSERT_EQ(prompter_.fileRequests.size(), 1);
-    EXPECT_EQ(prompter_.fileRequests[0].filter, QStringLiteral("Книга Excel (*.xls)"));
-    EXPECT_EQ(prompter_.fileRequests[0].defaultSuffix, QStringLiteral("xls"));
+    const QList<ui::SaveFileFilter>& filters = prompter_.fileRequests[0].filters;
+    ASSERT_EQ(filters.size(), 2);
+    EXPECT_EQ(filters[0].text, QStringLiteral("Книга Excel (*.xls)"));
+    EXPECT_EQ(filters[0].suffix, QStringLiteral("xls"));
+    EXPECT_EQ(filters[1].text, QStringLiteral("Книга Excel 2007–365 (*.xlsx)"));
+    EXPECT_EQ(filters[1].suffix, QStringLiteral("xlsx"));
     EXPECT_EQ(said(),
               QStringList{QStringLiteral("Экспорт в Excel: Экспорт в файл export.xls завершен "
                                          "успешно.")});
@@ -334,6 +342,65 @@ TEST_F(DocumentWindowTest, ExportWritesTheRowsInTheGridsOrderAndReportsWhatHappe
                                    "Ошибка: Не могу напечатать файл!"}));
     EXPECT_FALSE(QFileInfo::exists(folder.filePath(QStringLiteral("none.xls"))));
     restoreRecords();
+}
+
+// The filter chosen in the dialog picks the format of a name without suffix; a typed suffix of
+// a format picks that one whatever the filter. The .xlsx rows follow the grid's order too.
+TEST_F(DocumentWindowTest, TheChosenFilterOrTheTypedSuffixPicksTheFormat) {
+    ui::DocumentWindow& document = newDocument("A_NewVTR");
+    addNumbered(document, {1, 2, 3});
+    sql(QStringLiteral("UPDATE Data SET F1=50 WHERE N=2"));
+    click(document, "F1");
+    click(document, "F1");  // F1 descending: 1 (99), 3 (97), 2 (50)
+
+    QTemporaryDir folder;
+    const auto magic = [&folder](const char* name) {
+        QFile file(folder.filePath(QString::fromUtf8(name)));
+        return file.open(QIODevice::ReadOnly) ? file.read(4).toHex() : QByteArray();
+    };
+    const QByteArray zip = "504b0304";
+    const QByteArray compoundFile = "d0cf11e0";
+    const struct {
+        const char* given;
+        int filter;
+        const char* written;
+        QByteArray magic;
+    } cases[] = {{"book", 1, "book.xlsx", zip},
+                 {"plain", 0, "plain.xls", compoundFile},
+                 {"typed.xls", 1, "typed.xls", compoundFile},
+                 {"typed.xlsx", 0, "typed.xlsx", zip}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.given);
+        prompter_.messages.clear();
+        prompter_.fileNames = {folder.filePath(QString::fromUtf8(c.given))};
+        prompter_.fileFilters = {c.filter};
+        document.ExportDocument();
+        EXPECT_EQ(said(), QStringList{QStringLiteral("Экспорт в Excel: Экспорт в файл %1 завершен "
+                                                     "успешно.")
+                                          .arg(QString::fromUtf8(c.written))});
+        EXPECT_EQ(magic(c.written), c.magic);
+    }
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 4);
+
+    QProcess openpyxl;
+    openpyxl.start(QStringLiteral("/usr/bin/python3"),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("import openpyxl, sys\n"
+                                   "sheet = openpyxl.load_workbook(sys.argv[1]).active\n"
+                                   "print(*[row[0] for row in sheet.iter_rows(values_only=True)])"),
+                    folder.filePath(QStringLiteral("book.xlsx"))});
+    ASSERT_TRUE(openpyxl.waitForFinished(60000));
+    EXPECT_EQ(openpyxl.readAllStandardOutput().trimmed(), QByteArray("N 1 3 2"));
+
+    // A failed .xlsx write names the system's reason; the folder in the way stays.
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("taken.xlsx")));
+    prompter_.messages.clear();
+    prompter_.fileNames = {folder.filePath(QStringLiteral("taken"))};
+    prompter_.fileFilters = {1};
+    document.ExportDocument();
+    EXPECT_EQ(said(), QStringList{QStringLiteral("Ошибка: Не могу экспортировать файл! (%1)")
+                                      .arg(QString::fromLocal8Bit(std::strerror(EISDIR)))});
+    EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("taken.xlsx"))).isDir());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "store/statements.h"
 #include "store/store_error.h"
 #include "ui/application_title.h"
+#include "ui/busy_work.h"
 #include "ui/document_host.h"
 #include "ui/grid_columns.h"
 #include "ui/name_prompt.h"
@@ -135,7 +136,9 @@ void DocumentWindow::ExportDocument() {
     if (path.isEmpty())
         return;
     try {
-        docs::exportDocument(host_.database(), fileNameId_, kind_, search_, path);
+        BusyWork busy;
+        docs::exportDocument(host_.database(), fileNameId_, kind_, search_, path,
+                             [&busy] { busy.turn(); });
     } catch (const store::StoreError&) {
         host_.prompter().error(this, docs::exportFailedText());
         return;
@@ -162,10 +165,13 @@ void DocumentWindow::dropRows(const QVariantList& receivedIds) {
     bringForward();
 }
 
+// Maximised stays maximised: only a minimised window is restored.
 void DocumentWindow::bringForward() {
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (frame && frame->mdiArea()) {
-        frame->showNormal();
+        if (frame->isMinimized())
+            frame->showNormal();
+        frame->show();
         frame->mdiArea()->setActiveSubWindow(frame);
     } else {
         show();
@@ -223,21 +229,19 @@ void DocumentWindow::deleteRows(const QVariantList& dataIds) {
 }
 
 bool DocumentWindow::hasRecords() const {
-    // Counted anew: the grid shows the rows as of its last reload.
+    // Counted in the database, not in the grid: a re-read that failed shows no rows, and the
+    // file's records must still be offered for saving. When even the count fails the question
+    // is asked rather than the records left unsaved unasked.
     try {
         return docs::fileHasRecords(host_.database(), fileNameId_);
     } catch (const store::StoreError&) {
-        return grid_->rowCount() > 0;
+        return true;
     }
 }
 
 app::CloseAction DocumentWindow::chooseCloseAction() {
     if (host_.IsFileSaved(fileNameId_))
         return app::CloseAction::Free;
-    // Rows that could not be read again show nothing to save: the action stays the one an
-    // MDI child's close arrives with.
-    if (!rowsOpen_)
-        return app::CloseAction::Minimize;
     if (!hasRecords())
         return app::CloseAction::Free;
     const PromptButton answer =

@@ -1,5 +1,5 @@
 // The desktop program: the splash window while the long-lived windows are built, then the
-// main window until it is closed or "Выход" is chosen.
+// main window until it is closed (also by "Выход").
 #include "app/settings_store.h"
 #include "ui/application_title.h"
 #include "ui/desktop_program.h"
@@ -35,8 +35,7 @@ int main(int argc, char** argv) {
     if (!program.start(QDir::currentPath()))
         return 1;
 
-    QObject::connect(&program.mainWindow(), &vlr::ui::TForm_Main::exitRequested, &application,
-                     &QCoreApplication::quit, Qt::QueuedConnection);
+    // The program ends when the main window has closed ("Выход" closes it too).
     program.mainWindow().show();
     return application.exec();
 }

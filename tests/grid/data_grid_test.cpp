@@ -179,6 +179,14 @@ TEST_F(DataGridTest, DropsAreAcceptedOnlyFromTheSourceTheOwnerNames) {
     const auto fromVtr = grid::rowsMimeData({QStringLiteral("DBGridPro_CVTR"), keys({7})});
     QMimeData text;
     text.setText(QStringLiteral("DBGridPro_COSK"));
+    // The same rows as another running copy of the program drags them: its own token, or none
+    // from a copy that sends only the grid's name and the keys.
+    const auto fromOtherCopy = grid::rowsMimeData({QStringLiteral("DBGridPro_COSK"), keys({3})});
+    fromOtherCopy->setData(QString::fromLatin1(grid::kRowsProcessMimeType), "5f3a");
+    QMimeData withoutToken;
+    for (const char* format : {grid::kRowsSourceMimeType, grid::kRowsKeysMimeType})
+        withoutToken.setData(QString::fromLatin1(format),
+                             fromOsk->data(QString::fromLatin1(format)));
 
     EXPECT_FALSE(dragOver(*fromOsk));  // no acceptance callback: not a drop target
     target.setDropAcceptance(
@@ -187,7 +195,11 @@ TEST_F(DataGridTest, DropsAreAcceptedOnlyFromTheSourceTheOwnerNames) {
     EXPECT_TRUE(dragOver(*fromOsk));
     EXPECT_FALSE(dragOver(*fromVtr));
     EXPECT_FALSE(dragOver(text));
+    EXPECT_FALSE(dragOver(*fromOtherCopy));
+    EXPECT_FALSE(dragOver(withoutToken));
     drop(*fromVtr);
+    drop(*fromOtherCopy);
+    drop(withoutToken);
     drop(*fromOsk);
 
     ASSERT_EQ(dropped.size(), 1);

@@ -281,14 +281,20 @@ TEST_F(DocumentWindowTest, ClosingAsksOnlyForUnsavedRecordsAndTheAnswerDecides) 
     prompter_.answers = {PromptButton::No};
     EXPECT_TRUE(dropped.parentWidget()->close());
     EXPECT_EQ(window().session().settings().LastDocCloseAction, app::CloseAction::Free);
-    // Rows that could not be read again: closed without a question.
+    // A re-read that failed leaves the grid empty; the records in the database still bring the
+    // question.
     ui::DocumentWindow& unreadable = newDocument("A_NewOSK");
+    addNumbered(unreadable, {1, 2});
     hideRecords();
     unreadable.ReloadRows();
-    EXPECT_TRUE(unreadable.parentWidget()->close());
     restoreRecords();
-    EXPECT_EQ(prompter_.messages.size(), 5);
-    EXPECT_EQ(sql(QStringLiteral("SELECT count(*) FROM Data")).toInt(), 4);
+    EXPECT_EQ(unreadable.grid().rowCount(), 0);
+    prompter_.answers = {PromptButton::Cancel, PromptButton::No};
+    EXPECT_FALSE(unreadable.parentWidget()->close());
+    EXPECT_TRUE(unreadable.parentWidget()->close());
+    EXPECT_EQ(prompter_.messages.size(), 7);
+    EXPECT_EQ(said().last(), QStringLiteral("Веларон: Сохранить Таблица5?"));
+    EXPECT_EQ(sql(QStringLiteral("SELECT count(*) FROM Data")).toInt(), 6);
     settle();
     EXPECT_TRUE(window().documentWindows().isEmpty());
     EXPECT_FALSE(action("A_SaveFile")->isEnabled());

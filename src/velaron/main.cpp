@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 #include <memory>
@@ -22,6 +23,10 @@ int main(int argc, char** argv) {
     // Every text of the program is Russian: so are the buttons of message boxes and the file
     // and print dialogs, whatever the system's language (without the translations they stay
     // English).
+    // The C locale is no user's choice but the lack of one (a bare system, a service's
+    // environment): the program then writes its numbers and dates the Russian way, as its texts.
+    if (QLocale::system().language() == QLocale::C)
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     QTranslator qtTexts;
     if (qtTexts.load(QStringLiteral("qtbase_ru"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

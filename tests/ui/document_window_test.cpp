@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -20,6 +21,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QTimer>
 
 namespace vlr::test {
 namespace {
@@ -329,6 +331,28 @@ TEST_F(DocumentWindowTest, ExportWritesTheRowsInTheGridsOrderAndReportsWhatHappe
     document.ExportDocument();
     EXPECT_EQ(said(), QStringList{QStringLiteral("Ошибка: StgCreateDocFile error 21")});
     EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("taken.xls"))).isDir());
+
+    // A long export: the busy cursor while it runs, and the event loop's timers (the link's,
+    // in the program) keep their turns; the cursor is the usual one afterwards.
+    sql(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 4 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                       "30000) INSERT INTO Data (FileNameId, N, F1) SELECT %1, i, i FROM n")
+            .arg(document.FileNameId()));
+    QList<Qt::CursorShape> cursors;
+    QTimer link;
+    QObject::connect(&link, &QTimer::timeout, [&cursors] {
+        cursors << (QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                                   : Qt::ArrowCursor);
+    });
+    link.start(0);
+    prompter_.messages.clear();
+    prompter_.fileNames = {folder.filePath(QStringLiteral("long.xls"))};
+    document.ExportDocument();
+    link.stop();
+    EXPECT_EQ(said(), QStringList{QStringLiteral("Экспорт в Excel: Экспорт в файл long.xls "
+                                                 "завершен успешно.")});
+    EXPECT_FALSE(cursors.isEmpty());
+    EXPECT_EQ(cursors.count(Qt::WaitCursor), cursors.size());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // Rows that cannot be read: no workbook, and no report to print.
     hideRecords();

@@ -8,6 +8,7 @@
 #include <QDragLeaveEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -17,6 +18,7 @@
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <cmath>
 
 namespace vlr::grid {
 
@@ -308,8 +310,11 @@ void DataGrid::fitColumns() {
 
 // The widest text of the rows in view (of the first rows before the grid is shown) with the
 // cell's margins; a row of several lines wraps its text, so there the widest word counts.
+// Numbers, date-times and short texts count whole; of a longer text (a note, a specimen's
+// dimensions) its beginning, the rest cut with an ellipsis until the user widens the column.
 int DataGrid::textWidth(int column) const {
     constexpr int kMeasuredRows = 200;
+    constexpr int kShortText = 16;  // characters
     const int rows = model_->rowCount();
     if (rows == 0)
         return 0;
@@ -318,10 +323,12 @@ int DataGrid::textWidth(int column) const {
     if (last < 0)
         last = rows - 1;
     last = std::min(last, first + kMeasuredRows);
-    const QFontMetrics metrics(font());
-    int widest = 0;
+    const QFontMetricsF metrics(font());
+    qreal widest = 0;
     for (int row = first; row <= last; ++row) {
-        const QString text = model_->data(model_->index(row, column)).toString();
+        QString text = model_->data(model_->index(row, column)).toString();
+        if (text.size() > kShortText)
+            text = text.left(kShortText) + QChar(0x2026);
         if (rowLines_ == 1) {
             widest = std::max(widest, metrics.horizontalAdvance(text));
             continue;
@@ -331,9 +338,10 @@ int DataGrid::textWidth(int column) const {
     }
     if (widest == 0)
         return 0;
-    // The item's text margins, as the style draws them, and the grid line.
+    // The item's text margins, as the style draws them, the grid line, and a pixel for the
+    // rounding of the text's layout.
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    return widest + 2 * margin + 1;
+    return static_cast<int>(std::ceil(widest)) + 2 * margin + 2;
 }
 
 int DataGrid::sizeHintForColumn(int column) const {

@@ -62,6 +62,7 @@ DocumentWindow::DocumentWindow(DocumentHost& host, const docs::DocumentKind& kin
     layout->addWidget(grid_);
 
     grid_->setObjectName(kind.grid.name);
+    grid_->setFont(gridFont(kind.grid));
     std::vector<grid::GridColumn> columns;
     fields_ = QStringList{kKeyField};
     for (const docs::GridColumn& column : kind.grid.columns) {

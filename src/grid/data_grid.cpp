@@ -26,6 +26,12 @@ namespace {
 
 constexpr int kRowMargin = 4;
 
+// A number or a date-time as a cell shows it: digits and their separators only.
+bool isNumberOrDateTime(const QString& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return c.isDigit() || QStringView(u" .,:-+/").contains(c); });
+}
+
 // The selected row stays filled when the grid loses the focus.
 QPalette gridPalette(QPalette palette) {
     for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
@@ -58,6 +64,9 @@ private:
 DataGrid::DataGrid(QWidget* parent)
     : QTableView(parent), model_(new GridModel(this)), titles_(new TitleHeader(sortStates_, this)) {
     setHorizontalHeader(titles_);
+    // The fit decides the widths: the style's minimum would widen a narrow column past its
+    // share and push the last one out of view.
+    titles_->setMinimumSectionSize(1);
     setModel(model_);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -327,7 +336,7 @@ int DataGrid::textWidth(int column) const {
     qreal widest = 0;
     for (int row = first; row <= last; ++row) {
         QString text = model_->data(model_->index(row, column)).toString();
-        if (text.size() > kShortText)
+        if (text.size() > kShortText && !isNumberOrDateTime(text))
             text = text.left(kShortText) + QChar(0x2026);
         if (rowLines_ == 1) {
             widest = std::max(widest, metrics.horizontalAdvance(text));
@@ -338,10 +347,9 @@ int DataGrid::textWidth(int column) const {
     }
     if (widest == 0)
         return 0;
-    // The item's text margins, as the style draws them, the grid line, and a pixel for the
-    // rounding of the text's layout.
+    // The item's text margins, as the style draws them, and the grid line.
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    return static_cast<int>(std::ceil(widest)) + 2 * margin + 2;
+    return static_cast<int>(std::ceil(widest)) + 2 * margin + 1;
 }
 
 int DataGrid::sizeHintForColumn(int column) const {

@@ -57,10 +57,14 @@ void expectReadable(const grid::DataGrid& grid, const QString& where) {
     ASSERT_EQ(grid.rowCount(), 5) << where.toStdString();
     const int margin = grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1;
     int total = 0;
+    QString widths;  // said when the columns do not fit
     for (int column = 0; column < grid.model()->columnCount(); ++column) {
         if (grid.isColumnHidden(column))
             continue;
         total += grid.columnWidth(column);
+        widths += QStringLiteral(" %1:%2")
+                      .arg(grid.columns()[static_cast<size_t>(column)].field)
+                      .arg(grid.columnWidth(column));
         for (int row = 0; row < grid.rowCount(); ++row) {
             // A long text (a specimen's dimensions, a test method with its standard) may end
             // in an ellipsis after its first 16 characters.
@@ -73,7 +77,7 @@ void expectReadable(const grid::DataGrid& grid, const QString& where) {
                 << grid.columns()[static_cast<size_t>(column)].field.toStdString();
         }
     }
-    EXPECT_LE(total, grid.viewport()->width()) << where.toStdString();
+    EXPECT_LE(total, grid.viewport()->width()) << where.toStdString() << widths.toStdString();
     EXPECT_EQ(grid.horizontalScrollBar()->maximum(), 0) << where.toStdString();
 }
 

@@ -337,6 +337,9 @@ void ReportPreview::print() {
             prompter_.error(this, docs::printFailedText());
             return;
         }
+        // Readable by others as a file written in place would be, not private as a temporary.
+        partial.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                               QFileDevice::ReadGroup | QFileDevice::ReadOther);
         printer.setOutputFileName(partial.fileName());
     }
 

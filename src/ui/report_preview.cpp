@@ -146,6 +146,38 @@ private:
     QRect foundCell_;
 };
 
+namespace {
+
+// A PDF file the print dialog names is written beside its place and put there only when it is
+// complete: a job stopped or failed half-way leaves what was there before. Printers pass.
+class PdfPutInPlace {
+public:
+    explicit PdfPutInPlace(QPrinter& printer)
+        : path_(printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName()
+                                                              : QString()),
+          partial_(path_ + QStringLiteral(".XXXXXX")) {
+        if (path_.isEmpty() || !partial_.open())
+            return;
+        // Readable by others as a file written in place would be, not private as a temporary.
+        partial_.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        printer.setOutputFileName(partial_.fileName());
+    }
+    // False when the file beside cannot be made.
+    bool ready() const { return path_.isEmpty() || partial_.isOpen(); }
+    // After a complete job: the file replaces the one at its place in one step.
+    bool place() {
+        return path_.isEmpty() || std::rename(QFile::encodeName(partial_.fileName()).constData(),
+                                              QFile::encodeName(path_).constData()) == 0;
+    }
+
+private:
+    QString path_;
+    QTemporaryFile partial_;
+};
+
+}  // namespace
+
 PrinterChooser platformPrintDialog() {
     return [](QPrinter& printer, int pageCount, QWidget* parent) {
         QPrintDialog dialog(&printer, parent);
@@ -327,22 +359,11 @@ void ReportPreview::print() {
         first = std::clamp(printer.fromPage() - 1, 0, last);
         last = std::clamp(printer.toPage() - 1, first, last);
     }
-    // A PDF file is written beside its place and put there only when it is complete: a job
-    // stopped or failed half-way leaves what was there before.
-    const QString pdfPath =
-        printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
-    QTemporaryFile partial(pdfPath + QStringLiteral(".XXXXXX"));
-    if (!pdfPath.isEmpty()) {
-        if (!partial.open()) {
-            prompter_.error(this, docs::printFailedText());
-            return;
-        }
-        // Readable by others as a file written in place would be, not private as a temporary.
-        partial.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                               QFileDevice::ReadGroup | QFileDevice::ReadOther);
-        printer.setOutputFileName(partial.fileName());
+    PdfPutInPlace pdf(printer);
+    if (!pdf.ready()) {
+        prompter_.error(this, docs::printFailedText());
+        return;
     }
-
     const int pages = last - first + 1;
     QProgressDialog progress(this);
     progress.setWindowTitle(QStringLiteral("Печать"));
@@ -363,10 +384,8 @@ void ReportPreview::print() {
             QCoreApplication::processEvents();
             return !progress.wasCanceled();
         });
-    const bool placed = result != report::PrintResult::Printed || pdfPath.isEmpty() ||
-                        std::rename(QFile::encodeName(partial.fileName()).constData(),
-                                    QFile::encodeName(pdfPath).constData()) == 0;
-    if (result == report::PrintResult::Failed || !placed)
+    if (result == report::PrintResult::Failed ||
+        (result == report::PrintResult::Printed && !pdf.place()))
         prompter_.error(this, docs::printFailedText());
 }
 

@@ -51,7 +51,8 @@ xls::TvteXLSWorksheet& addSheetWithHeader(xls::TvteXLSWorkbook& workbook,
 }  // namespace
 
 void fillExportWorkbook(xls::TvteXLSWorkbook& workbook, const store::Database& database,
-                        int fileNameId, const DocumentKind& kind, const store::Statement& search) {
+                        int fileNameId, const DocumentKind& kind, const store::Statement& search,
+                        const std::function<void()>& eachRow) {
     store::Query print(database, store::printStatementFor(search));
     print.set(QStringLiteral("PFileNameId"), fileNameId);
     store::RowCursor rows(database, print);
@@ -67,6 +68,8 @@ void fillExportWorkbook(xls::TvteXLSWorkbook& workbook, const store::Database& d
     xls::TvteXLSWorksheet* sheet = &addSheetWithHeader(workbook, kind);
     int row = 0;
     while (rows.next()) {
+        if (eachRow)
+            eachRow();
         if (row == kRecordsPerSheet) {
             sheet = &addSheetWithHeader(workbook, kind);
             row = 0;
@@ -80,9 +83,10 @@ void fillExportWorkbook(xls::TvteXLSWorkbook& workbook, const store::Database& d
 }
 
 void exportDocument(const store::Database& database, int fileNameId, const DocumentKind& kind,
-                    const store::Statement& search, const QString& path) {
+                    const store::Statement& search, const QString& path,
+                    const std::function<void()>& eachRow) {
     xls::TvteXLSWorkbook workbook;
-    fillExportWorkbook(workbook, database, fileNameId, kind, search);
+    fillExportWorkbook(workbook, database, fileNameId, kind, search, eachRow);
     xls::TvteExcelWriter writer;
     writer.SaveToFile(workbook, path);
 }

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace vlr::store {
 class Database;
 }
@@ -20,16 +22,19 @@ constexpr int kRecordsPerSheet = 65535;
 // Fills an empty workbook with the records of a file, read by the print statement that takes
 // over the text of the given search statement, so the rows come in its order. Every sheet
 // starts with the kind's header row; a file with more records than one sheet holds goes on
-// in further sheets, so nothing is cut off. Throws store::StoreError when the rows cannot be
-// read.
+// in further sheets, so nothing is cut off. eachRow, when given, is called for each record
+// read. Throws store::StoreError when the rows cannot be read.
 void fillExportWorkbook(xls::TvteXLSWorkbook& workbook, const store::Database& database,
-                        int fileNameId, const DocumentKind& kind, const store::Statement& search);
+                        int fileNameId, const DocumentKind& kind, const store::Statement& search,
+                        const std::function<void()>& eachRow = {});
 
-// Builds the workbook of a file and writes it to path. A file already at path is replaced
-// only by a completely written workbook. Throws store::StoreError when the rows cannot be read
-// (nothing is written then) and xls::XlsError when the workbook cannot be written.
+// Builds the workbook of a file and writes it to path; eachRow, when given, is called for each
+// record read. A file already at path is replaced only by a completely written
+// workbook. Throws store::StoreError when the rows cannot be read (nothing is written then)
+// and xls::XlsError when the workbook cannot be written.
 void exportDocument(const store::Database& database, int fileNameId, const DocumentKind& kind,
-                    const store::Statement& search, const QString& path);
+                    const store::Statement& search, const QString& path,
+                    const std::function<void()>& eachRow = {});
 
 // The message after a successful export; it names the file without its folder.
 QString exportSucceededText(const QString& path);

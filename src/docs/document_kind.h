@@ -43,6 +43,9 @@ struct GridTable {
     QString name;    // the grid's component name, "DBGridPro_OSK"
     int titleLines;  // how many text lines high the titles are
     QVector<GridColumn> columns;
+    // The designed window font's height in pixels (its line, not its em): the widths were
+    // made for it.
+    int fontHeight = 13;
 
     const GridColumn* column(const QString& field) const;
 };

@@ -136,10 +136,13 @@ std::unique_ptr<report::RowSource> openPrintRows(const store::Database& database
 }
 
 report::Preparation prepareDocumentReport(const store::Database& database, int fileNameId,
-                                          const DocumentKind& kind,
-                                          const store::Statement& search) {
+                                          const DocumentKind& kind, const store::Statement& search,
+                                          const std::function<void()>& eachRow) {
     const std::unique_ptr<report::RowSource> rows = openPrintRows(database, fileNameId, search);
-    return report::prepareReport(reportLayout(kind), *rows);
+    if (!eachRow)
+        return report::prepareReport(reportLayout(kind), *rows);
+    report::WatchedRows watched(*rows, eachRow);
+    return report::prepareReport(reportLayout(kind), watched);
 }
 
 QString printDocumentName(const store::Database& database, int fileNameId) {

@@ -5,6 +5,7 @@
 #include "report/report_layout.h"
 #include "store/statement.h"
 
+#include <functional>
 #include <memory>
 
 namespace vlr::store {
@@ -23,10 +24,12 @@ report::ReportLayout reportLayout(const DocumentKind& kind);
 std::unique_ptr<report::RowSource> openPrintRows(const store::Database& database, int fileNameId,
                                                  const store::Statement& search);
 
-// Opens the rows of a file and prepares its report. Throws store::StoreError when the rows
-// cannot be opened; a failed preparation comes back in the result.
+// Opens the rows of a file and prepares its report; eachRow, when given, is called for each
+// row read. Throws store::StoreError when the rows cannot be opened; a failed
+// preparation comes back in the result.
 report::Preparation prepareDocumentReport(const store::Database& database, int fileNameId,
-                                          const DocumentKind& kind, const store::Statement& search);
+                                          const DocumentKind& kind, const store::Statement& search,
+                                          const std::function<void()>& eachRow = {});
 
 // The file's name in the catalog, which a print job is named after; empty when it cannot be
 // read.

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
 #include <stdexcept>
 
 namespace vlr::store {
@@ -60,7 +61,7 @@ private:
 // cannot be written: the .xls writer's own error, or for .xlsx exportFailedText() with the
 // system's reason.
 void exportDocumentAs(ExportFormat format, const store::Database& database, int fileNameId,
-                      const DocumentKind& kind, const store::Statement& search,
-                      const QString& path);
+                      const DocumentKind& kind, const store::Statement& search, const QString& path,
+                      const std::function<void()>& eachRow = {});
 
 }  // namespace vlr::docs

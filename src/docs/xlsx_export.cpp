@@ -42,7 +42,8 @@ void setCell(xlsx::TableBook& book, int column, FieldType type, const ExportRows
 }  // namespace
 
 void exportXlsxDocument(const store::Database& database, int fileNameId, const DocumentKind& kind,
-                        const store::Statement& search, const QString& path, int recordsPerSheet) {
+                        const store::Statement& search, const QString& path,
+                        const std::function<void()>& eachRow, int recordsPerSheet) {
     ExportRows rows(database, fileNameId, kind, search);
     QStringList headers;
     for (const ExportColumn& column : kind.columns)
@@ -54,6 +55,8 @@ void exportXlsxDocument(const store::Database& database, int fileNameId, const D
         book.beginRow();
         for (int c = 0; c < kind.columns.size(); ++c)
             setCell(book, c, kind.columns[c].type, rows);
+        if (eachRow)
+            eachRow();
     }
     book.close();
     file.commit();

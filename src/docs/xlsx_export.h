@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace vlr::store {
 class Database;
 }
@@ -20,6 +22,7 @@ namespace vlr::docs {
 // xlsx::XlsxError when the workbook cannot be written; nothing is left behind then.
 void exportXlsxDocument(const store::Database& database, int fileNameId, const DocumentKind& kind,
                         const store::Statement& search, const QString& path,
+                        const std::function<void()>& eachRow = {},
                         int recordsPerSheet = xlsx::TableBook::kRecordsPerSheet);
 
 }  // namespace vlr::docs

@@ -1,5 +1,6 @@
 #include "grid/data_grid.h"
 
+#include "grid/column_fit.h"
 #include "grid/title_header.h"
 
 #include <QDrag>
@@ -7,19 +8,29 @@
 #include <QDragLeaveEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QResizeEvent>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <cmath>
 
 namespace vlr::grid {
 
 namespace {
 
 constexpr int kRowMargin = 4;
+
+// A number or a date-time as a cell shows it: digits and their separators only.
+bool isNumberOrDateTime(const QString& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return c.isDigit() || QStringView(u" .,:-+/").contains(c); });
+}
 
 // The selected row stays filled when the grid loses the focus.
 QPalette gridPalette(QPalette palette) {
@@ -53,14 +64,17 @@ private:
 DataGrid::DataGrid(QWidget* parent)
     : QTableView(parent), model_(new GridModel(this)), titles_(new TitleHeader(sortStates_, this)) {
     setHorizontalHeader(titles_);
+    // The fit decides the widths: the style's minimum would widen a narrow column past its
+    // share and push the last one out of view.
+    titles_->setMinimumSectionSize(1);
     setModel(model_);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setWordWrap(true);
+    // Only when even the texts' own widths do not fit: a value is never cut.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCornerButtonEnabled(false);
     setDragDropMode(QAbstractItemView::NoDragDrop);
     setDropIndicatorShown(false);
@@ -71,6 +85,14 @@ DataGrid::DataGrid(QWidget* parent)
     setItemDelegate(new CurrentRowDelegate(this));
 
     connect(titles_, &TitleHeader::titleClicked, this, &DataGrid::clickTitle);
+    // A width the user gives a column (dragging its edge, or a double click there, which fits
+    // it to its texts and title) stays; the other columns share what is left.
+    connect(titles_, &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        if (fitting_ || isColumnHidden(column))
+            return;
+        chosenWidths_[column] = width;
+        fitColumns();
+    });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &DataGrid::trackSelection);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -80,18 +102,19 @@ DataGrid::DataGrid(QWidget* parent)
             });
     connect(model_, &QAbstractItemModel::modelReset, this,
             [this] { selectionOrder_.reset(model_->rowCount()); });
-    connect(this, &QAbstractItemView::doubleClicked, this,
-            [this](const QModelIndex& index) { emit rowDoubleClicked(index.row()); });
 }
 
 DataGrid::~DataGrid() = default;
 
 void DataGrid::setColumns(std::vector<GridColumn> columns) {
     model_->setColumns(std::move(columns));
+    chosenWidths_.clear();
     sortStates_.resize(model_->columnCount());
     const auto& described = model_->columns();
+    fitting_ = true;
     for (int column = 0; column < static_cast<int>(described.size()); ++column)
         setColumnHidden(column, described[static_cast<size_t>(column)].hidden);
+    fitting_ = false;
     fitColumns();
 }
 
@@ -126,6 +149,8 @@ void DataGrid::setTitleLines(int lines) {
 
 void DataGrid::setRowLines(int lines) {
     rowLines_ = std::max(lines, 1);
+    // A one-line row shows its text on one line: wrapped, a date-time would lose its time.
+    setWordWrap(rowLines_ > 1);
     verticalHeader()->setDefaultSectionSize(rowLines_ * fontMetrics().lineSpacing() + kRowMargin);
     verticalHeader()->setMinimumSectionSize(1);
 }
@@ -142,6 +167,7 @@ void DataGrid::clearRows() {
 void DataGrid::afterLoad() {
     if (model_->rowCount() > 0)
         setCurrentRow(0);
+    fitColumns();
 }
 
 int DataGrid::rowCount() const {
@@ -271,29 +297,63 @@ void DataGrid::resizeEvent(QResizeEvent* event) {
 }
 
 // Every visible column gets its share of the visible width in proportion to its starting
-// width; the last one takes what rounding leaves.
+// width, but never less than its texts need.
 void DataGrid::fitColumns() {
     const auto& described = model_->columns();
-    int total = 0;
-    int last = -1;
-    for (int column = 0; column < static_cast<int>(described.size()); ++column)
-        if (!isColumnHidden(column)) {
-            total += std::max(described[static_cast<size_t>(column)].width, 1);
-            last = column;
-        }
-    if (last < 0)
-        return;
-    const int available = viewport()->width();
-    int used = 0;
-    for (int column = 0; column < last; ++column) {
+    std::vector<int> shown;
+    std::vector<ColumnRoom> rooms;
+    for (int column = 0; column < static_cast<int>(described.size()); ++column) {
         if (isColumnHidden(column))
             continue;
-        const int width = std::max(described[static_cast<size_t>(column)].width, 1);
-        const int fitted = std::max(width * available / total, 1);
-        setColumnWidth(column, fitted);
-        used += fitted;
+        shown.push_back(column);
+        const auto chosen = chosenWidths_.find(column);
+        rooms.push_back({described[static_cast<size_t>(column)].width, textWidth(column),
+                         chosen == chosenWidths_.end() ? -1 : chosen->second});
     }
-    setColumnWidth(last, std::max(available - used, 1));
+    const std::vector<int> widths = fitColumnWidths(rooms, viewport()->width());
+    fitting_ = true;
+    for (size_t i = 0; i < shown.size(); ++i)
+        setColumnWidth(shown[i], widths[i]);
+    fitting_ = false;
+}
+
+// The widest text of the rows in view (of the first rows before the grid is shown) with the
+// cell's margins; a row of several lines wraps its text, so there the widest word counts.
+// Numbers, date-times and short texts count whole; of a longer text (a note, a specimen's
+// dimensions) its beginning, the rest cut with an ellipsis until the user widens the column.
+int DataGrid::textWidth(int column) const {
+    constexpr int kMeasuredRows = 200;
+    constexpr int kShortText = 16;  // characters
+    const int rows = model_->rowCount();
+    if (rows == 0)
+        return 0;
+    const int first = std::max(rowAt(0), 0);
+    int last = rowAt(viewport()->height() - 1);
+    if (last < 0)
+        last = rows - 1;
+    last = std::min(last, first + kMeasuredRows);
+    const QFontMetricsF metrics(font());
+    qreal widest = 0;
+    for (int row = first; row <= last; ++row) {
+        QString text = model_->data(model_->index(row, column)).toString();
+        if (text.size() > kShortText && !isNumberOrDateTime(text))
+            text = text.left(kShortText) + QChar(0x2026);
+        if (rowLines_ == 1) {
+            widest = std::max(widest, metrics.horizontalAdvance(text));
+            continue;
+        }
+        for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            widest = std::max(widest, metrics.horizontalAdvance(word));
+    }
+    if (widest == 0)
+        return 0;
+    // The item's text margins, as the style draws them, and the grid line.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return static_cast<int>(std::ceil(widest)) + 2 * margin + 1;
+}
+
+int DataGrid::sizeHintForColumn(int column) const {
+    return textWidth(column);
 }
 
 void DataGrid::keyPressEvent(QKeyEvent* event) {
@@ -312,6 +372,14 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+// Anywhere in the rows' area, an empty grid's included: the owner decides what a double click
+// on no row means.
+void DataGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit rowDoubleClicked(currentRow());
 }
 
 void DataGrid::changeEvent(QEvent* event) {

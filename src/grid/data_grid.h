@@ -11,6 +11,7 @@
 #include <QVariantList>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -86,12 +87,16 @@ signals:
     void titleStateChanged(int column);
     void rowsDropped(const QString& source, const QVariantList& keys);
     void deleteRequested(const QVariantList& keys);  // Ctrl+Del
+    // A double click in the rows' area, on a row or not; the current row (-1 when none).
     void rowDoubleClicked(int row);
     void currentRowChanged(int row);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // What a double click on the title's right edge fits the column to (with its title).
+    int sizeHintForColumn(int column) const override;
     void changeEvent(QEvent* event) override;
     void keyboardSearch(const QString& search) override;
     void startDrag(Qt::DropActions supportedActions) override;
@@ -103,6 +108,7 @@ protected:
 private:
     void afterLoad();
     void fitColumns();
+    int textWidth(int column) const;
     void trackSelection(const QItemSelection& selected, const QItemSelection& deselected);
     bool acceptsDrag(const QMimeData* mime) const;
     int firstVisibleColumn() const;
@@ -115,6 +121,8 @@ private:
     QString sourceIdentity_;
     DropAcceptance dropAcceptance_;
     int rowLines_ = 1;
+    std::map<int, int> chosenWidths_;  // column -> width the user gave it
+    bool fitting_ = false;
 };
 
 }  // namespace vlr::grid

@@ -4,6 +4,7 @@
 #include <QDataStream>
 #include <QIODevice>
 #include <QMimeData>
+#include <QRandomGenerator>
 
 namespace vlr::grid {
 
@@ -17,6 +18,18 @@ QString keysFormat() {
     return QString::fromLatin1(kRowsKeysMimeType);
 }
 
+QString processFormat() {
+    return QString::fromLatin1(kRowsProcessMimeType);
+}
+
+// Drawn once per process: a process id alone may come back in a later process, or be the same
+// in two containers.
+const QByteArray& processToken() {
+    static const QByteArray token =
+        QByteArray::number(QRandomGenerator::system()->generate64(), 16);
+    return token;
+}
+
 }  // namespace
 
 std::unique_ptr<QMimeData> rowsMimeData(const DraggedRows& rows) {
@@ -26,11 +39,13 @@ std::unique_ptr<QMimeData> rowsMimeData(const DraggedRows& rows) {
     auto mime = std::make_unique<QMimeData>();
     mime->setData(sourceFormat(), rows.source.toUtf8());
     mime->setData(keysFormat(), keys);
+    mime->setData(processFormat(), processToken());
     return mime;
 }
 
 bool hasDraggedRows(const QMimeData* mime) {
-    return mime != nullptr && mime->hasFormat(sourceFormat()) && mime->hasFormat(keysFormat());
+    return mime != nullptr && mime->hasFormat(sourceFormat()) && mime->hasFormat(keysFormat()) &&
+           mime->data(processFormat()) == processToken();
 }
 
 DraggedRows draggedRows(const QMimeData* mime) {

@@ -17,6 +17,26 @@ namespace {
 constexpr int kTitleMargin = 6;
 constexpr int kArrowSize = 7;
 
+// A one-line title in a title bar of several lines, its words spread over the lines as they fit;
+// the last line takes the rest.
+QStringList wrappedTitle(const QString& title, const QFontMetrics& metrics, int width, int lines) {
+    QStringList wrapped;
+    QString line;
+    const QStringList words = title.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString& word : words) {
+        const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && metrics.horizontalAdvance(longer) > width &&
+            wrapped.size() + 1 < lines) {
+            wrapped << line;
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    wrapped << line;
+    return wrapped;
+}
+
 }  // namespace
 
 TitleHeader::TitleHeader(const TitleSortStates& states, QWidget* parent)
@@ -69,6 +89,8 @@ void TitleHeader::initStyleOptionForIndex(QStyleOptionHeader* option, int logica
     const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, option, this);
     const int width = sectionSize(logicalIndex) - 2 * margin - sortMarkerWidth(logicalIndex);
     QStringList lines = option->text.split(QLatin1Char('\n'));
+    if (lines.size() == 1 && lines_ > 1)
+        lines = wrappedTitle(lines.constFirst(), fontMetrics(), width, lines_);
     for (QString& line : lines)
         line = fontMetrics().elidedText(line, Qt::ElideRight, width);
     option->text = lines.join(QLatin1Char('\n'));

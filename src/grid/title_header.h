@@ -23,8 +23,8 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
-    // A title wider than its column is cut with an ellipsis line by line, never clipped at
-    // both ends.
+    // A one-line title in titles of several lines spreads its words over them; a title still
+    // wider than its column is cut with an ellipsis line by line, never clipped at both ends.
     void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override;
 
 private:

@@ -137,17 +137,20 @@ QPageLayout paperLayout(const PageSetup& page) {
     return layout;
 }
 
-bool printPages(const PreparedReport& report, QPagedPaintDevice& device, int first, int last) {
+PrintResult printPages(const PreparedReport& report, QPagedPaintDevice& device, int first, int last,
+                       const PageProgress& progress) {
     keepHeapSlackForPages();
     QPainter painter;
     if (!painter.begin(&device))
-        return false;
+        return PrintResult::Failed;
     for (int page = first; page <= last; ++page) {
         if (page > first && !device.newPage())
-            return false;
+            return PrintResult::Failed;
         paintPage(report, page, painter);
+        if (progress && !progress(page - first + 1) && page < last)
+            return painter.end() ? PrintResult::Stopped : PrintResult::Failed;
     }
-    return painter.end();
+    return painter.end() ? PrintResult::Printed : PrintResult::Failed;
 }
 
 }  // namespace vlr::report

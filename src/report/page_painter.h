@@ -2,6 +2,8 @@
 
 #include "report/prepared_report.h"
 
+#include <functional>
+
 class QPainter;
 class QPagedPaintDevice;
 
@@ -15,8 +17,15 @@ void paintPage(const PreparedReport& report, int page, QPainter& painter);
 // the whole sheet as paint area, the layout placing everything from the paper's edge itself.
 QPageLayout paperLayout(const PageSetup& page);
 
+// Told after each page how many pages are done; false stops the printing before the next one.
+using PageProgress = std::function<bool(int pagesDone)>;
+
+enum class PrintResult { Printed, Stopped, Failed };
+
 // Prints the pages first to last (counted from 0) on a device already set to paperLayout.
-// False when the device cannot be painted on or refuses a page.
-bool printPages(const PreparedReport& report, QPagedPaintDevice& device, int first, int last);
+// Failed when the device cannot be painted on or refuses a page; Stopped when progress said
+// so (the device is ended with the pages done so far).
+PrintResult printPages(const PreparedReport& report, QPagedPaintDevice& device, int first, int last,
+                       const PageProgress& progress = {});
 
 }  // namespace vlr::report

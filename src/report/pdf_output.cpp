@@ -16,7 +16,7 @@ void writePdf(const PreparedReport& report, const QString& path, int dotsPerInch
         writer.setResolution(dotsPerInch);
         writer.setCreator(QStringLiteral("Velaron Link"));
         writer.setPageLayout(paperLayout(report.layout().page));
-        if (!printPages(report, writer, 0, report.pageCount() - 1)) {
+        if (printPages(report, writer, 0, report.pageCount() - 1) != PrintResult::Printed) {
             file.cancelWriting();
             throw ReportError(QStringLiteral("cannot write the pages to %1").arg(path));
         }

@@ -109,6 +109,7 @@ void TForm_Comm::buildPages() {
         const docs::DocumentKind& kind = *kinds.at(static_cast<int>(tab));
         auto* grid = new grid::DataGrid(PageControl_Comm_);
         grid->setObjectName(kind.receiveGrid.name);
+        grid->setFont(gridFont(kind.receiveGrid));
         std::vector<grid::GridColumn> columns;
         for (const docs::GridColumn& column : kind.receiveGrid.columns)
             columns.push_back(gridColumn(column));

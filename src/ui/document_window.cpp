@@ -8,6 +8,7 @@
 #include "store/statements.h"
 #include "store/store_error.h"
 #include "ui/application_title.h"
+#include "ui/busy_work.h"
 #include "ui/document_host.h"
 #include "ui/grid_columns.h"
 #include "ui/name_prompt.h"
@@ -61,6 +62,7 @@ DocumentWindow::DocumentWindow(DocumentHost& host, const docs::DocumentKind& kin
     layout->addWidget(grid_);
 
     grid_->setObjectName(kind.grid.name);
+    grid_->setFont(gridFont(kind.grid));
     std::vector<grid::GridColumn> columns;
     fields_ = QStringList{kKeyField};
     for (const docs::GridColumn& column : kind.grid.columns) {
@@ -139,8 +141,9 @@ void DocumentWindow::ExportDocument() {
         choice.path,
         docs::exportFormats().value(choice.filter, docs::exportFormats().first()).format);
     try {
+        BusyWork busy;
         docs::exportDocumentAs(target.format, host_.database(), fileNameId_, kind_, search_,
-                               target.path);
+                               target.path, [&busy] { busy.turn(); });
     } catch (const store::StoreError&) {
         host_.prompter().error(this, docs::exportFailedText());
         return;
@@ -167,10 +170,13 @@ void DocumentWindow::dropRows(const QVariantList& receivedIds) {
     bringForward();
 }
 
+// Maximised stays maximised: only a minimised window is restored.
 void DocumentWindow::bringForward() {
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (frame && frame->mdiArea()) {
-        frame->showNormal();
+        if (frame->isMinimized())
+            frame->showNormal();
+        frame->show();
         frame->mdiArea()->setActiveSubWindow(frame);
     } else {
         show();
@@ -228,21 +234,19 @@ void DocumentWindow::deleteRows(const QVariantList& dataIds) {
 }
 
 bool DocumentWindow::hasRecords() const {
-    // Counted anew: the grid shows the rows as of its last reload.
+    // Counted in the database, not in the grid: a re-read that failed shows no rows, and the
+    // file's records must still be offered for saving. When even the count fails the question
+    // is asked rather than the records left unsaved unasked.
     try {
         return docs::fileHasRecords(host_.database(), fileNameId_);
     } catch (const store::StoreError&) {
-        return grid_->rowCount() > 0;
+        return true;
     }
 }
 
 app::CloseAction DocumentWindow::chooseCloseAction() {
     if (host_.IsFileSaved(fileNameId_))
         return app::CloseAction::Free;
-    // Rows that could not be read again show nothing to save: the action stays the one an
-    // MDI child's close arrives with.
-    if (!rowsOpen_)
-        return app::CloseAction::Minimize;
     if (!hasRecords())
         return app::CloseAction::Free;
     const PromptButton answer =

@@ -50,12 +50,15 @@ public:
     // The statement the rows are read with, ordered as the grid shows them.
     const store::Statement& searchStatement() const { return search_; }
     bool rowsOpen() const { return rowsOpen_; }
+    // Shows the window and makes it the active one, leaving it maximised or normal as it is.
+    void bringForward();
 
 protected:
     // A saved file, or an unsaved one without records, closes without a question; an unsaved
     // file with records asks "Сохранить NAME?" (Yes saves through the name dialog and stays
-    // open when that does not happen, No closes, Cancel stays open). The chosen action goes to
-    // the main window's LastDocCloseAction.
+    // open when that does not happen, No closes, Cancel stays open). The records are counted
+    // in the database, so the question comes also when the rows could not be read again. The chosen
+    // action goes to the main window's LastDocCloseAction.
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -64,7 +67,6 @@ private:
     void dropRows(const QVariantList& receivedIds);
     void editCurrentNote();
     void deleteRows(const QVariantList& dataIds);
-    void bringForward();
     bool hasRecords() const;
     app::CloseAction chooseCloseAction();
 

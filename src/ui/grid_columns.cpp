@@ -21,4 +21,11 @@ grid::GridColumn gridColumn(const docs::GridColumn& column) {
             column.titleAlignment, text,         column.hidden};
 }
 
+QFont gridFont(const docs::GridTable& table) {
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(table.fontHeight - 2);
+    return font;
+}
+
 }  // namespace vlr::ui

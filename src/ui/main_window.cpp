@@ -131,7 +131,9 @@ void TForm_Main::buildCommands() {
         if (DocumentWindow* document = activeDocument())
             document->ExportDocument();
     });
-    connect(A_Exit_, &QAction::triggered, this, &TForm_Main::exitRequested);
+    // "Выход" ends the program through the regular close: its save questions keep unsaved
+    // records from being removed unasked at the next start.
+    connect(A_Exit_, &QAction::triggered, this, &QWidget::close);
     connect(A_Catalog_, &QAction::triggered, this, &TForm_Main::showCatalog);
     connect(A_Comm_, &QAction::triggered, this, &TForm_Main::showCommView);
     connect(A_Cascade_, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
@@ -391,10 +393,9 @@ void TForm_Main::OpenCatalogFile() {
         return;
     const QList<QMdiSubWindow*> windows = mdi_->subWindowList(QMdiArea::CreationOrder);
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-        const auto* document = qobject_cast<DocumentWindow*>((*it)->widget());
+        auto* document = qobject_cast<DocumentWindow*>((*it)->widget());
         if (document && document->FileNameId() == entry->fileNameId) {
-            (*it)->showNormal();
-            mdi_->setActiveSubWindow(*it);
+            document->bringForward();
             return;
         }
     }

@@ -71,8 +71,6 @@ public:
     void showHelp(const QString& section) override;
 
 signals:
-    // "Выход": the event loop is to end at once, without the close processing.
-    void exitRequested();
     // The regular close goes ahead (every document window agreed): whatever works on the
     // database, such as the instrument link, stops now, before the clean-up and compaction.
     void sessionEnding();

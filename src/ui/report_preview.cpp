@@ -3,9 +3,12 @@
 #include "docs/document_report.h"
 #include "report/page_painter.h"
 #include "store/store_error.h"
+#include "ui/busy_work.h"
 #include "ui/prompter.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QFile>
 #include <QHash>
 #include <QImage>
 #include <QLabel>
@@ -14,14 +17,17 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTemporaryFile>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace vlr::ui {
 
@@ -29,6 +35,7 @@ namespace {
 
 constexpr int kGap = 12;  // pixels around and between the pages
 constexpr int kCachedPages = 8;
+constexpr int kProgressAfterMs = 500;  // shorter jobs show no progress dialog
 const double kZoomSteps[] = {10, 25, 50, 75, 100, 125, 150, 200, 300, 400};
 
 }  // namespace
@@ -138,6 +145,38 @@ private:
     int foundPage_ = -1;
     QRect foundCell_;
 };
+
+namespace {
+
+// A PDF file the print dialog names is written beside its place and put there only when it is
+// complete: a job stopped or failed half-way leaves what was there before. Printers pass.
+class PdfPutInPlace {
+public:
+    explicit PdfPutInPlace(QPrinter& printer)
+        : path_(printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName()
+                                                              : QString()),
+          partial_(path_ + QStringLiteral(".XXXXXX")) {
+        if (path_.isEmpty() || !partial_.open())
+            return;
+        // Readable by others as a file written in place would be, not private as a temporary.
+        partial_.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        printer.setOutputFileName(partial_.fileName());
+    }
+    // False when the file beside cannot be made.
+    bool ready() const { return path_.isEmpty() || partial_.isOpen(); }
+    // After a complete job: the file replaces the one at its place in one step.
+    bool place() {
+        return path_.isEmpty() || std::rename(QFile::encodeName(partial_.fileName()).constData(),
+                                              QFile::encodeName(path_).constData()) == 0;
+    }
+
+private:
+    QString path_;
+    QTemporaryFile partial_;
+};
+
+}  // namespace
 
 PrinterChooser platformPrintDialog() {
     return [](QPrinter& printer, int pageCount, QWidget* parent) {
@@ -320,7 +359,33 @@ void ReportPreview::print() {
         first = std::clamp(printer.fromPage() - 1, 0, last);
         last = std::clamp(printer.toPage() - 1, first, last);
     }
-    if (!report::printPages(*report_, printer, first, last))
+    PdfPutInPlace pdf(printer);
+    if (!pdf.ready()) {
+        prompter_.error(this, docs::printFailedText());
+        return;
+    }
+    const int pages = last - first + 1;
+    QProgressDialog progress(this);
+    progress.setWindowTitle(QStringLiteral("Печать"));
+    progress.setCancelButtonText(QStringLiteral("Отмена"));
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(kProgressAfterMs);
+    progress.setAutoReset(false);
+    progress.setRange(0, pages);
+    const auto showDone = [&progress, pages](int done) {
+        progress.setLabelText(QStringLiteral("Напечатано страниц: %1 из %2").arg(done).arg(pages));
+        progress.setValue(done);
+    };
+    showDone(0);
+    const report::PrintResult result =
+        report::printPages(*report_, printer, first, last, [&](int done) {
+            showDone(done);
+            // Between pages the link's timers run on and "Отмена" is heard.
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled();
+        });
+    if (result == report::PrintResult::Failed ||
+        (result == report::PrintResult::Printed && !pdf.place()))
         prompter_.error(this, docs::printFailedText());
 }
 
@@ -387,7 +452,9 @@ void printDocument(const store::Database& database, int fileNameId, const docs::
                    const std::function<void(const QString& section)>& openHelp) {
     report::Preparation prepared;
     try {
-        prepared = docs::prepareDocumentReport(database, fileNameId, kind, search);
+        BusyWork busy;
+        prepared = docs::prepareDocumentReport(database, fileNameId, kind, search,
+                                               [&busy] { busy.turn(); });
     } catch (const store::StoreError&) {
         prompter.error(parent, docs::printFailedText());
         return;

@@ -1,5 +1,5 @@
 // The desktop program: the splash window while the long-lived windows are built, then the
-// main window until it is closed or "Выход" is chosen.
+// main window until it is closed (also by "Выход").
 #include "app/settings_store.h"
 #include "ui/application_title.h"
 #include "ui/desktop_program.h"
@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTextStream>
 #include <QTranslator>
 
@@ -60,6 +61,10 @@ int main(int argc, char** argv) {
     // Every text of the program is Russian: so are the buttons of message boxes and the file
     // and print dialogs, whatever the system's language (without the translations they stay
     // English).
+    // The C locale is no user's choice but the lack of one (a bare system, a service's
+    // environment): the program then writes its numbers and dates the Russian way, as its texts.
+    if (QLocale::system().language() == QLocale::C)
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     QTranslator qtTexts;
     if (qtTexts.load(QStringLiteral("qtbase_ru"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
@@ -73,8 +78,7 @@ int main(int argc, char** argv) {
     if (!program.start(QDir::currentPath()))
         return 1;
 
-    QObject::connect(&program.mainWindow(), &vlr::ui::TForm_Main::exitRequested, &application,
-                     &QCoreApplication::quit, Qt::QueuedConnection);
+    // The program ends when the main window has closed ("Выход" closes it too).
     program.mainWindow().show();
     return application.exec();
 }

@@ -168,7 +168,7 @@ TEST_F(XlsxExport, FurtherSheetsGoOnUnderTheHeader) {
     const int file = addSavedFile(QStringLiteral("Асфальт"), 5);
     addNumberedRecords(file, 5);
     const QString path = dir_.filePath(QStringLiteral("split.xlsx"));
-    exportXlsxDocument(db_, file, vtrAsphaltKind(), store::ADOQuery_Search(), path, 2);
+    exportXlsxDocument(db_, file, vtrAsphaltKind(), store::ADOQuery_Search(), path, {}, 2);
     const QJsonArray sheets = readBack(path, true).value("sheets").toArray();
     ASSERT_EQ(sheets.size(), 3);
     const QJsonArray expected[] = {{"N", 1, 2}, {"N", 3, 4}, {"N", 5}};

@@ -7,6 +7,8 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QScrollBar>
+#include <QStyle>
 
 #include <gtest/gtest.h>
 
@@ -179,6 +181,14 @@ TEST_F(DataGridTest, DropsAreAcceptedOnlyFromTheSourceTheOwnerNames) {
     const auto fromVtr = grid::rowsMimeData({QStringLiteral("DBGridPro_CVTR"), keys({7})});
     QMimeData text;
     text.setText(QStringLiteral("DBGridPro_COSK"));
+    // The same rows as another running copy of the program drags them: its own token, or none
+    // from a copy that sends only the grid's name and the keys.
+    const auto fromOtherCopy = grid::rowsMimeData({QStringLiteral("DBGridPro_COSK"), keys({3})});
+    fromOtherCopy->setData(QString::fromLatin1(grid::kRowsProcessMimeType), "5f3a");
+    QMimeData withoutToken;
+    for (const char* format : {grid::kRowsSourceMimeType, grid::kRowsKeysMimeType})
+        withoutToken.setData(QString::fromLatin1(format),
+                             fromOsk->data(QString::fromLatin1(format)));
 
     EXPECT_FALSE(dragOver(*fromOsk));  // no acceptance callback: not a drop target
     target.setDropAcceptance(
@@ -187,12 +197,83 @@ TEST_F(DataGridTest, DropsAreAcceptedOnlyFromTheSourceTheOwnerNames) {
     EXPECT_TRUE(dragOver(*fromOsk));
     EXPECT_FALSE(dragOver(*fromVtr));
     EXPECT_FALSE(dragOver(text));
+    EXPECT_FALSE(dragOver(*fromOtherCopy));
+    EXPECT_FALSE(dragOver(withoutToken));
     drop(*fromVtr);
+    drop(*fromOtherCopy);
+    drop(withoutToken);
     drop(*fromOsk);
 
     ASSERT_EQ(dropped.size(), 1);
     EXPECT_EQ(dropped.at(0).source, QStringLiteral("DBGridPro_COSK"));
     EXPECT_EQ(dropped.at(0).keys, keys({3, 1}));
+}
+
+// The width a cell needs to show its text whole: the text and the item's margins and grid line.
+int cellNeed(const DataGrid& grid, const QString& text) {
+    const int margin = grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1;
+    return grid.fontMetrics().horizontalAdvance(text) + 2 * margin + 1;
+}
+
+// Columns share the width in the proportions of their starting widths, but none gets less than
+// its texts need; when even that does not fit, the grid scrolls sideways. A double click on a
+// title's right edge fits that column to its texts and title, and the width stays.
+TEST(DataGridFitTest, ColumnsNeverCutTheirTextsAndATitleEdgeDoubleClickFitsOne) {
+    DataGrid grid;
+    grid.setColumns({{QStringLiteral("N"), QStringLiteral("№"), 100},
+                     {QStringLiteral("DateTime"), QStringLiteral("Дата/Время"), 30},
+                     {QStringLiteral("T1"), QStringLiteral("Материал изделия"), 100}});
+    const QStringList dates{QStringLiteral("07.10.2019 14:23:05"),
+                            QStringLiteral("28.12.2024 9:05:00")};
+    grid.resize(500, 200);
+    grid.show();
+    QApplication::processEvents();
+    grid.setRows(
+        {QStringLiteral("N"), QStringLiteral("DateTime"), QStringLiteral("T1")},
+        {{1, dates[0], QStringLiteral("б")}, {2, dates[1], QStringLiteral("Бетон тяжелый")}});
+    const auto anyCut = [&grid] {
+        for (int column = 0; column < 3; ++column)
+            for (int row = 0; row < grid.rowCount(); ++row) {
+                const QString text = grid.model()->index(row, column).data().toString();
+                if (cellNeed(grid, text) > grid.columnWidth(column))
+                    return true;
+            }
+        return false;
+    };
+    const auto widths = [&grid] {
+        return grid.columnWidth(0) + grid.columnWidth(1) + grid.columnWidth(2);
+    };
+
+    // The date-time's proportional share is too small: it gets its need, the others share the
+    // rest as their starting widths say.
+    EXPECT_FALSE(anyCut());
+    EXPECT_EQ(widths(), grid.viewport()->width());
+    EXPECT_NEAR(grid.columnWidth(1), cellNeed(grid, dates[0]), 2);
+    EXPECT_NEAR(grid.columnWidth(0), grid.columnWidth(2), 1);
+
+    grid.resize(120, 200);
+    QApplication::processEvents();
+    EXPECT_FALSE(anyCut());
+    EXPECT_GT(grid.horizontalScrollBar()->maximum(), 0);
+
+    grid.resize(500, 200);
+    QApplication::processEvents();
+    EXPECT_EQ(grid.horizontalScrollBar()->maximum(), 0);
+    QHeaderView* titles = grid.horizontalHeader();
+    const QPoint edge(titles->sectionViewportPosition(2) + titles->sectionSize(2) - 1,
+                      titles->height() / 2);
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, edge, titles->mapToGlobal(edge),
+                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(titles->viewport(), &doubleClick);
+    const int fitted =
+        std::max(cellNeed(grid, QStringLiteral("Бетон тяжелый")), titles->sectionSizeHint(2));
+    EXPECT_NEAR(grid.columnWidth(2), fitted, 2);
+    const int chosen = grid.columnWidth(2);
+    EXPECT_EQ(widths(), grid.viewport()->width());
+    grid.resize(640, 200);
+    QApplication::processEvents();
+    EXPECT_EQ(grid.columnWidth(2), chosen);
+    EXPECT_EQ(widths(), grid.viewport()->width());
 }
 
 // What a screen reader is told: the grid's name, every title and every cell's text as it is

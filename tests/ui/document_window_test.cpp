@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -21,6 +22,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstring>
@@ -285,14 +287,20 @@ TEST_F(DocumentWindowTest, ClosingAsksOnlyForUnsavedRecordsAndTheAnswerDecides) 
     prompter_.answers = {PromptButton::No};
     EXPECT_TRUE(dropped.parentWidget()->close());
     EXPECT_EQ(window().session().settings().LastDocCloseAction, app::CloseAction::Free);
-    // Rows that could not be read again: closed without a question.
+    // A re-read that failed leaves the grid empty; the records in the database still bring the
+    // question.
     ui::DocumentWindow& unreadable = newDocument("A_NewOSK");
+    addNumbered(unreadable, {1, 2});
     hideRecords();
     unreadable.ReloadRows();
-    EXPECT_TRUE(unreadable.parentWidget()->close());
     restoreRecords();
-    EXPECT_EQ(prompter_.messages.size(), 5);
-    EXPECT_EQ(sql(QStringLiteral("SELECT count(*) FROM Data")).toInt(), 4);
+    EXPECT_EQ(unreadable.grid().rowCount(), 0);
+    prompter_.answers = {PromptButton::Cancel, PromptButton::No};
+    EXPECT_FALSE(unreadable.parentWidget()->close());
+    EXPECT_TRUE(unreadable.parentWidget()->close());
+    EXPECT_EQ(prompter_.messages.size(), 7);
+    EXPECT_EQ(said().last(), QStringLiteral("Веларон: Сохранить Таблица5?"));
+    EXPECT_EQ(sql(QStringLiteral("SELECT count(*) FROM Data")).toInt(), 6);
     settle();
     EXPECT_TRUE(window().documentWindows().isEmpty());
     EXPECT_FALSE(action("A_SaveFile")->isEnabled());
@@ -331,6 +339,28 @@ TEST_F(DocumentWindowTest, ExportWritesTheRowsInTheGridsOrderAndReportsWhatHappe
     document.ExportDocument();
     EXPECT_EQ(said(), QStringList{QStringLiteral("Ошибка: StgCreateDocFile error 21")});
     EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("taken.xls"))).isDir());
+
+    // A long export: the busy cursor while it runs, and the event loop's timers (the link's,
+    // in the program) keep their turns; the cursor is the usual one afterwards.
+    sql(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 4 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                       "30000) INSERT INTO Data (FileNameId, N, F1) SELECT %1, i, i FROM n")
+            .arg(document.FileNameId()));
+    QList<Qt::CursorShape> cursors;
+    QTimer link;
+    QObject::connect(&link, &QTimer::timeout, [&cursors] {
+        cursors << (QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                                   : Qt::ArrowCursor);
+    });
+    link.start(0);
+    prompter_.messages.clear();
+    prompter_.fileNames = {folder.filePath(QStringLiteral("long.xls"))};
+    document.ExportDocument();
+    link.stop();
+    EXPECT_EQ(said(), QStringList{QStringLiteral("Экспорт в Excel: Экспорт в файл long.xls "
+                                                 "завершен успешно.")});
+    EXPECT_FALSE(cursors.isEmpty());
+    EXPECT_EQ(cursors.count(Qt::WaitCursor), cursors.size());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // Rows that cannot be read: no workbook, and no report to print.
     hideRecords();

@@ -6,13 +6,16 @@
 #include "version/version.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include "support/other_connection.h"
 
@@ -110,29 +113,33 @@ TEST_F(MainWindowTest, ACompactionThatFailsIsShownAndTheCloseGoesOn) {
     EXPECT_TRUE(storedSetting(QStringLiteral("AutoDetectCom")).isValid());
 }
 
-TEST_F(MainWindowTest, ExitEndsWithoutAskingAndTheNextStartRemovesTheTemporaryRows) {
+// "Выход" goes through the regular close, in the running event loop as the user meets it: the
+// save question first (Cancel keeps the program running), then the clean-up, the compaction and
+// the settings, and the event loop ends.
+TEST_F(MainWindowTest, ExitAsksToSaveThenEndsTheEventLoopThroughTheRegularClose) {
     ASSERT_TRUE(start());
     action("A_NewVTR")->trigger();
     addRecords(window().documentWindows().at(0)->FileNameId(), 3);
+    action("A_NewOSK")->trigger();  // empty: closes unasked
     QFile::remove(config_.filePath(QStringLiteral("vlr.ini")));
 
-    int exitRequests = 0;
-    QObject::connect(&window(), &ui::TForm_Main::exitRequested, [&] { ++exitRequests; });
-    action("A_Exit")->trigger();
-    EXPECT_EQ(exitRequests, 1);
-    window_.reset();  // the end of the event loop destroys the windows unasked
-    EXPECT_TRUE(prompter_.messages.isEmpty());
-    EXPECT_FALSE(QFile::exists(config_.filePath(QStringLiteral("vlr.ini"))));
-    EXPECT_EQ(sql(QStringLiteral("SELECT count(*) FROM Catalog WHERE FileSaved=0")).toInt(), 1);
-    EXPECT_EQ(sql(QStringLiteral("SELECT count(*) FROM Data")).toInt(), 3);
+    prompter_.answers = {PromptButton::Cancel, PromptButton::No};
+    bool runningAfterCancel = false;
+    QTimer::singleShot(0, [this] { action("A_Exit")->trigger(); });
+    QTimer::singleShot(100, [&] {
+        runningAfterCancel = window().isVisible() && window().documentWindows().size() == 1;
+        action("A_Exit")->trigger();
+    });
+    QTimer::singleShot(20000, [] { QCoreApplication::exit(2); });  // a loop that never ends
+    EXPECT_EQ(QApplication::exec(), 0);
 
-    ASSERT_TRUE(start());
+    EXPECT_TRUE(runningAfterCancel);
+    EXPECT_EQ(prompter_.texts(), QStringList(2, QStringLiteral("Сохранить Таблица1?")));
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_FALSE(window().session().database().isOpen());
+    EXPECT_TRUE(QFile::exists(config_.filePath(QStringLiteral("vlr.ini"))));
     EXPECT_EQ(sql(QStringLiteral("SELECT count(*) FROM Catalog")).toInt(), 0);
     EXPECT_EQ(sql(QStringLiteral("SELECT count(*) FROM Data")).toInt(), 0);
-    // Numbering starts again at 1.
-    action("A_NewVTR")->trigger();
-    EXPECT_EQ(captions(window().documentWindows()),
-              QStringList{QStringLiteral("Таблица1 - ВТР-К9")});
 }
 
 TEST_F(MainWindowTest, ADatabaseThatCannotBeOpenedEndsTheStartAfterItsMessages) {
@@ -163,7 +170,13 @@ TEST_F(MainWindowTest, FilesAreMadeSavedOpenedAndDeletedWithTheirMessages) {
     ASSERT_TRUE(start());
     EXPECT_FALSE(action("A_DeleteFile")->isEnabled());
     action("A_OpenFile")->trigger();
-    EXPECT_EQ(prompter_.texts(), QStringList{QStringLiteral("Не могу открыть файл!")});
+    // A double click on the empty catalog says the same.
+    QWidget* catalogRows = window().catalogPanel()->DBGridPro_Catalog()->viewport();
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, QPointF(20, 20),
+                            catalogRows->mapToGlobal(QPointF(20, 20)), Qt::LeftButton,
+                            Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(catalogRows, &doubleClick);
+    EXPECT_EQ(prompter_.texts(), QStringList(2, QStringLiteral("Не могу открыть файл!")));
     prompter_.messages.clear();
 
     for (const char* name : {"A_NewVTR", "A_NewVTRA", "A_NewOSK"})
@@ -196,6 +209,15 @@ TEST_F(MainWindowTest, FilesAreMadeSavedOpenedAndDeletedWithTheirMessages) {
     action("A_OpenFile")->trigger();
     EXPECT_EQ(window().documentWindows().size(), 3);
     EXPECT_EQ(window().mdiArea()->currentSubWindow()->widget(), documents[2]);
+    // ... in the state it is in: maximised stays maximised, minimised comes back.
+    auto* frame = qobject_cast<QMdiSubWindow*>(documents[2]->parentWidget());
+    frame->showMaximized();
+    action("A_OpenFile")->trigger();
+    EXPECT_TRUE(frame->isMaximized());
+    frame->showMinimized();
+    action("A_OpenFile")->trigger();
+    EXPECT_FALSE(frame->isMinimized());
+    EXPECT_EQ(window().mdiArea()->currentSubWindow(), frame);
 
     // Rows of the other press ids open nothing and say nothing.
     sql(QStringLiteral(

@@ -5,11 +5,14 @@
 #include "support/temp_database.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSqlQuery>
@@ -143,6 +146,67 @@ TEST_F(ReportPreviewTest, PreviewCommandsAndPrintingChosenPages) {
     EXPECT_TRUE(printed.contains(QStringLiteral("Стр. 3 из 7")));
     EXPECT_TRUE(printed.contains(QStringLiteral("Запись 15")));
     EXPECT_FALSE(printed.contains(QStringLiteral("ОСК-К8")));
+}
+
+// Printing shows its pages done of its pages with "Отмена"; the event loop's timers run
+// between the pages (such a timer presses "Отмена" here), and a stopped job leaves the PDF
+// that was there as it was, with nothing half-written beside it. Printed to the end, the file
+// holds the pages chosen.
+TEST_F(ReportPreviewTest, PrintingShowsItsProgressAndOtmenaStopsItCleanly) {
+    const int file = fileOf(599);  // 40 pages
+    const QString pdf = dir_.filePath(QStringLiteral("printed.pdf"));
+    QFile earlier(pdf);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier print");
+    earlier.close();
+    int runs = 0;
+    const PrinterChooser toPdf = [&](QPrinter& printer, int pageCount, QWidget*) {
+        EXPECT_EQ(pageCount, 40);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        if (++runs == 2) {
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(36, 40);
+        }
+        return true;
+    };
+    QStringList seen;  // the progress texts a timer saw while the pages were printed
+    QTimer watcher;
+    watcher.setInterval(0);
+    bool driven = false;
+    QTimer::singleShot(0, [&] {
+        auto* preview = qobject_cast<ReportPreview*>(QApplication::activeModalWidget());
+        ASSERT_NE(preview, nullptr);
+        QObject::connect(&watcher, &QTimer::timeout, [&seen, &runs, preview] {
+            auto* progress = preview->findChild<QProgressDialog*>();
+            if (!progress || progress->wasCanceled())
+                return;
+            seen << QStringLiteral("%1: %2").arg(runs).arg(progress->labelText());
+            if (runs == 1 && progress->value() >= 3)
+                progress->cancel();
+        });
+        watcher.start();
+        preview->print();
+        QStringList beside = QDir(dir_.path()).entryList({QStringLiteral("printed.pdf*")});
+        EXPECT_EQ(beside, QStringList{QStringLiteral("printed.pdf")});
+        ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+        EXPECT_EQ(earlier.readAll(), QByteArray("earlier print"));
+        earlier.close();
+        preview->print();
+        watcher.stop();
+        driven = true;
+        preview->reject();
+    });
+    printDocument(db_, file, docs::oskKind(), store::ADOQuery_Search(), prompter_, nullptr, toPdf);
+
+    ASSERT_TRUE(driven);
+    EXPECT_TRUE(prompter_.messages.isEmpty());
+    EXPECT_TRUE(seen.contains(QStringLiteral("1: Напечатано страниц: 3 из 40")));
+    EXPECT_FALSE(seen.contains(QStringLiteral("1: Напечатано страниц: 5 из 40")));
+    EXPECT_EQ(seen.last(), QStringLiteral("2: Напечатано страниц: 5 из 5"));
+    const QString printed = pdfText(pdf);
+    EXPECT_EQ(printed.count(QLatin1Char('\f')), 5);
+    EXPECT_TRUE(printed.contains(QStringLiteral("Стр. 40 из 40")));
 }
 
 TEST_F(ReportPreviewTest, UnreadableRowsAreReportedWithoutAPreview) {

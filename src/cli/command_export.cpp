@@ -23,10 +23,10 @@ const char kUsage[] =
     "Exit codes: 0 exported, 1 the file or the workbook failed, 2 wrong options.\n";
 
 QString writeWorkbook(const store::Database& database, int fileNameId,
-                      const docs::DocumentKind& kind, const store::Statement& search,
+                      const docs::DocumentKind& kind, const docs::RecordOrder& order,
                       const QString& path) {
     try {
-        docs::exportDocument(database, fileNameId, kind, search, path);
+        docs::exportDocument(database, fileNameId, kind, order, path);
     } catch (const store::StoreError& error) {
         throw CommandFailure{
             docs::exportFailedText() + QStringLiteral(" (") + error.message() + QLatin1Char(')'),

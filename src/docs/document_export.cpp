@@ -1,73 +1,12 @@
 #include "docs/document_export.h"
 
-#include "store/database.h"
-#include "store/query.h"
-#include "store/row_cursor.h"
-#include "store/statements.h"
-#include "store/store_error.h"
 #include "xls/excel_writer.h"
 #include "xls/xls_workbook.h"
 
-#include <QDate>
 #include <QFileInfo>
-#include <QTime>
-
-#include <utility>
-#include <vector>
 
 namespace vlr::docs {
 namespace {
-
-// The stored "yyyy-MM-dd HH:mm:ss" as a wall-clock date and time, read without the local time
-// zone: a measurement taken in the hour a clock change skips or repeats keeps its time, and a
-// large file is not slowed down by a zone lookup per record. Anything else gives an invalid
-// date.
-std::pair<QDate, QTime> wallClockDateTime(QByteArrayView stored) {
-    static constexpr char kPattern[] = "dddd-dd-dd dd:dd:dd";
-    if (stored.size() != 19)
-        return {};
-    for (int i = 0; i < 19; ++i) {
-        const char unit = stored[i];
-        const bool digit = unit >= '0' && unit <= '9';
-        if (kPattern[i] == 'd' ? !digit : unit != kPattern[i])
-            return {};
-    }
-    const auto number = [stored](int from, int length) {
-        int value = 0;
-        for (int i = from; i < from + length; ++i)
-            value = value * 10 + (stored[i] - '0');
-        return value;
-    };
-    const QDate date(number(0, 4), number(5, 2), number(8, 2));
-    const QTime time(number(11, 2), number(14, 2), number(17, 2));
-    if (!date.isValid() || !time.isValid())
-        return {};
-    return {date, time};
-}
-
-// A cell gets the field as the print row set reads it; a null field or an unreadable date-time
-// gives an empty cell.
-void setCell(xls::TvteXLSRange cell, FieldType type, const store::RowCursor& rows, int field) {
-    if (rows.isNull(field))
-        return;
-    switch (type) {
-        case FieldType::Integer:
-            cell.SetInteger(rows.integer(field));
-            break;
-        case FieldType::DateTime: {
-            const auto [date, time] = wallClockDateTime(rows.utf8(field));
-            if (date.isValid())
-                cell.SetDateTime(date, time);
-            break;
-        }
-        case FieldType::Number:
-            cell.SetDouble(rows.number(field));
-            break;
-        case FieldType::Text:
-            cell.SetUtf8Text(rows.utf8(field));
-            break;
-    }
-}
 
 xls::TvteXLSWorksheet& addSheetWithHeader(xls::TvteXLSWorkbook& workbook,
                                           const DocumentKind& kind) {
@@ -80,38 +19,33 @@ xls::TvteXLSWorksheet& addSheetWithHeader(xls::TvteXLSWorkbook& workbook,
 }  // namespace
 
 void fillExportWorkbook(xls::TvteXLSWorkbook& workbook, const store::Database& database,
-                        int fileNameId, const DocumentKind& kind, const store::Statement& search) {
-    store::Query print(database, store::printStatementFor(search));
-    print.set(QStringLiteral("PFileNameId"), fileNameId);
-    store::RowCursor rows(database, print);
-
-    std::vector<int> fieldIndexes;
-    for (const ExportColumn& column : kind.columns) {
-        const int index = rows.columnIndex(column.field);
-        if (index < 0)
-            throw store::StoreError(QStringLiteral("the rows have no field ") + column.field);
-        fieldIndexes.push_back(index);
-    }
+                        int fileNameId, const DocumentKind& kind, const RecordOrder& order) {
+    QStringList fields;
+    for (const ExportColumn& column : kind.columns)
+        fields << column.field;
+    const FileRecords records(database, fileNameId, order, fields);
 
     xls::TvteXLSWorksheet* sheet = &addSheetWithHeader(workbook, kind);
     int row = 0;
-    while (rows.next()) {
+    for (int record = 0; record < records.count(); ++record) {
         if (row == kRecordsPerSheet) {
             sheet = &addSheetWithHeader(workbook, kind);
             row = 0;
         }
         ++row;
         for (int c = 0; c < kind.columns.size(); ++c) {
-            setCell(sheet->GetRange(c, row, c, row), kind.columns[c].type, rows,
-                    fieldIndexes[size_t(c)]);
+            // A null field stays an empty cell.
+            const QVariant value = records.value(record, c);
+            if (!value.isNull())
+                sheet->GetRange(c, row, c, row).SetValue(value);
         }
     }
 }
 
 void exportDocument(const store::Database& database, int fileNameId, const DocumentKind& kind,
-                    const store::Statement& search, const QString& path) {
+                    const RecordOrder& order, const QString& path) {
     xls::TvteXLSWorkbook workbook;
-    fillExportWorkbook(workbook, database, fileNameId, kind, search);
+    fillExportWorkbook(workbook, database, fileNameId, kind, order);
     xls::TvteExcelWriter writer;
     writer.SaveToFile(workbook, path);
 }

@@ -382,12 +382,12 @@ void ReportPreview::showHelp() {
 }
 
 void printDocument(const store::Database& database, int fileNameId, const docs::DocumentKind& kind,
-                   const store::Statement& search, Prompter& prompter, QWidget* parent,
+                   const docs::RecordOrder& order, Prompter& prompter, QWidget* parent,
                    const PrinterChooser& chooser,
                    const std::function<void(const QString& section)>& openHelp) {
     report::Preparation prepared;
     try {
-        prepared = docs::prepareDocumentReport(database, fileNameId, kind, search);
+        prepared = docs::prepareDocumentReport(database, fileNameId, kind, order);
     } catch (const store::StoreError&) {
         prompter.error(parent, docs::printFailedText());
         return;

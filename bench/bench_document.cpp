@@ -95,9 +95,9 @@ void loadModel(benchmark::State& state, const vlr::docs::RecordOrder& order) {
     setUpModel(model, fields);
     qsizetype shown = 0;
     for (auto _ : state) {
-        model.setSource(fields, std::make_unique<vlr::ui::RecordRows>(
-                                    std::make_unique<vlr::docs::FileRecords>(
-                                        fixture.db(), fixture.fileNameId(), order, fields)));
+        model.setSource(
+            fields, std::make_unique<vlr::ui::RecordRows>(std::make_unique<vlr::docs::FileRecords>(
+                        fixture.db(), fixture.fileNameId(), order, fields)));
         for (int row = 0; row < kRowsInView; ++row) {
             for (int column = 0; column < model.columnCount(); ++column)
                 shown += model.cellText(row, column).size();
@@ -113,10 +113,9 @@ void BM_OpenFile(benchmark::State& state) {
 
 // After a Shift-click sort on two columns, the second one downwards.
 void BM_ResortFile(benchmark::State& state) {
-    loadModel(state,
-              vlr::docs::recordOrder({{QStringLiteral("N"), ColumnSort::None},
-                                      {QStringLiteral("F1"), ColumnSort::Ascending},
-                                      {QStringLiteral("T1"), ColumnSort::Descending}}));
+    loadModel(state, vlr::docs::recordOrder({{QStringLiteral("N"), ColumnSort::None},
+                                             {QStringLiteral("F1"), ColumnSort::Ascending},
+                                             {QStringLiteral("T1"), ColumnSort::Descending}}));
 }
 
 // Each iteration drops the received rows into the empty file and removes them again, untimed.

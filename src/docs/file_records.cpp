@@ -37,9 +37,9 @@ QString columnList(const QStringList& fields) {
 class SortKey {
 public:
     SortKey(const QString& field, bool descending)
-        : kind_(store::sortsAsText(field)                   ? Kind::Text
-                : field == QLatin1String("DateTime")        ? Kind::Bytes
-                                                            : Kind::Number),
+        : kind_(store::sortsAsText(field)            ? Kind::Text
+                : field == QLatin1String("DateTime") ? Kind::Bytes
+                                                     : Kind::Number),
           descending_(descending) {}
 
     bool descending() const { return descending_; }
@@ -120,16 +120,16 @@ private:
 
 }  // namespace
 
-FileRecords::FileRecords(const store::Database& database, int fileNameId,
-                         const RecordOrder& order, const QStringList& fields)
+FileRecords::FileRecords(const store::Database& database, int fileNameId, const RecordOrder& order,
+                         const QStringList& fields)
     : database_(database), fileNameId_(fileNameId), fields_(fields) {
     for (const QString& field : fields_)
         checkColumn(field);
     for (int f = 0; f < fields_.size(); ++f)
         readers_.emplace_back(fields_.at(f), f + 1, NumberStorage::Decimal);
-    readOrder(order.isEmpty() ? RecordOrder{{QStringLiteral("N"), false},
-                                            {QStringLiteral("DateTime"), false}}
-                              : order);
+    readOrder(order.isEmpty()
+                  ? RecordOrder{{QStringLiteral("N"), false}, {QStringLiteral("DateTime"), false}}
+                  : order);
 }
 
 void FileRecords::readOrder(const RecordOrder& order) {
@@ -214,12 +214,11 @@ const FileRecords::Window& FileRecords::window(int row) const {
         ids << QString::number(ids_[size_t(at)]);
         places.insert(ids_[size_t(at)], at - first);
     }
-    const store::Statement statement{
-        QStringLiteral("FileRecordsWindow"),
-        {},
-        QStringLiteral("select %1\nfrom [Data]\nwhere DataId in (%2);")
-            .arg(columnList(fields_), ids.join(QStringLiteral(", "))),
-        true};
+    const store::Statement statement{QStringLiteral("FileRecordsWindow"),
+                                     {},
+                                     QStringLiteral("select %1\nfrom [Data]\nwhere DataId in (%2);")
+                                         .arg(columnList(fields_), ids.join(QStringLiteral(", "))),
+                                     true};
     const store::Query query(database_, statement);
     store::RowCursor rows(database_, query);
     const size_t width = size_t(fields_.size());

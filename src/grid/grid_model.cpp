@@ -24,7 +24,7 @@ int fieldIndexOrThrow(const QStringList& fields, const QString& field) {
 // Rows held in memory: the values of the kept fields, row after row.
 class HeldRows : public RowSource {
 public:
-    HeldRows(const RowStore& store, int keyField) : store_(store), keyField_(keyField) {}
+    HeldRows(const RowStore& rows, int keyField) : store_(rows), keyField_(keyField) {}
 
     int rowCount() const override { return store_.rowCount(); }
     QVariant value(int row, int field) const override { return store_.at(row, field); }

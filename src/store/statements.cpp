@@ -139,8 +139,9 @@ const Statement& ADOQuery_CatalogSearch() {
     static const Statement s = rowSet(
         "ADOQuery_CatalogSearch", {},
         lines({"select *", "from [Catalog]", "where FileSaved=1"}) + QLatin1Char('\n') +
-            orderLine({orderTerm(QStringLiteral("FileName")), orderTerm(QStringLiteral("DataTime"))},
-                      QStringLiteral("FileNameId")));
+            orderLine(
+                {orderTerm(QStringLiteral("FileName")), orderTerm(QStringLiteral("DataTime"))},
+                QStringLiteral("FileNameId")));
     return s;
 }
 
@@ -234,10 +235,10 @@ const Statement& ADOQuery_CommAdd() {
 }
 
 const Statement& ADOQuery_Search() {
-    static const Statement s = rowSet(
-        "ADOQuery_Search", {param("PFileNameId", ParamType::Long, 0)},
-        lines({"select *", "from Data", "where FileNameId=:PFileNameId"}) + QLatin1Char('\n') +
-            defaultOrderBy(QStringLiteral("DataId")));
+    static const Statement s =
+        rowSet("ADOQuery_Search", {param("PFileNameId", ParamType::Long, 0)},
+               lines({"select *", "from Data", "where FileNameId=:PFileNameId"}) +
+                   QLatin1Char('\n') + defaultOrderBy(QStringLiteral("DataId")));
     return s;
 }
 

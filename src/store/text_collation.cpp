@@ -32,7 +32,8 @@ int sign(int value) {
 }
 
 int compareBytes(QByteArrayView a, QByteArrayView b) {
-    const int common = std::memcmp(a.data(), b.data(), size_t(std::min(a.size(), b.size())));
+    const size_t shorter = size_t(std::min(a.size(), b.size()));
+    const int common = shorter == 0 ? 0 : std::memcmp(a.data(), b.data(), shorter);
     if (common != 0)
         return sign(common);
     return sign(int(a.size() > b.size()) - int(a.size() < b.size()));
@@ -60,8 +61,7 @@ int compareTexts(QStringView a, QStringView b) {
 int compareUtf8Texts(QByteArrayView a, QByteArrayView b) {
     if (compareBytes(a, b) == 0)
         return 0;
-    const int collated =
-        sign(collator().compare(QString::fromUtf8(a), QString::fromUtf8(b)));
+    const int collated = sign(collator().compare(QString::fromUtf8(a), QString::fromUtf8(b)));
     return collated != 0 ? collated : compareBytes(a, b);
 }
 
@@ -91,8 +91,8 @@ std::vector<int> rankTexts(const QStringList& texts) {
 }
 
 void addTextCollation(sqlite3* connection) {
-    const int added =
-        sqlite3_create_collation_v2(connection, kTextCollation, SQLITE_UTF8, nullptr, collate, nullptr);
+    const int added = sqlite3_create_collation_v2(connection, kTextCollation, SQLITE_UTF8, nullptr,
+                                                  collate, nullptr);
     if (added != SQLITE_OK)
         throw StoreError(QString::fromUtf8(sqlite3_errmsg(connection)));
 }

@@ -22,7 +22,8 @@ Transaction::Transaction(const Database& database)
     : connection_(database.connection()),
       savepoint_(prepared(connection_, QStringLiteral("SAVEPOINT vlr_step"))),
       release_(prepared(connection_, QStringLiteral("RELEASE SAVEPOINT vlr_step"))),
-      rollbackToSavepoint_(prepared(connection_, QStringLiteral("ROLLBACK TO SAVEPOINT vlr_step"))) {
+      rollbackToSavepoint_(
+          prepared(connection_, QStringLiteral("ROLLBACK TO SAVEPOINT vlr_step"))) {
     if (!connection_.transaction())
         throw StoreError(connection_.lastError().text());
     open_ = true;

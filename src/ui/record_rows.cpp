@@ -4,8 +4,7 @@
 
 namespace vlr::ui {
 
-RecordRows::RecordRows(std::unique_ptr<docs::FileRecords> records)
-    : records_(std::move(records)) {}
+RecordRows::RecordRows(std::unique_ptr<docs::FileRecords> records) : records_(std::move(records)) {}
 
 int RecordRows::rowCount() const {
     return records_->count();

@@ -135,8 +135,7 @@ TEST_F(DocumentExport, UnreadableRowsWriteNothingAndKeepAnOldFile) {
     old.write("old workbook");
     old.close();
     db_.close();
-    EXPECT_THROW(exportDocument(db_, file, oskKind(), RecordOrder(), path),
-                 store::StoreError);
+    EXPECT_THROW(exportDocument(db_, file, oskKind(), RecordOrder(), path), store::StoreError);
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), QByteArray("old workbook"));
 }

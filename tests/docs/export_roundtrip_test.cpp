@@ -78,8 +78,8 @@ protected:
     }
 
     // Exports the file and compares every cell the readers see with the database.
-    ReaderView exportAndCompare(int fileNameId, const DocumentKind& kind,
-                                const RecordOrder& order, const QString& orderBy) {
+    ReaderView exportAndCompare(int fileNameId, const DocumentKind& kind, const RecordOrder& order,
+                                const QString& orderBy) {
         const QString path = dir_.filePath(QStringLiteral("export.xls"));
         exportDocument(db_, fileNameId, kind, order, path);
         const ReaderView view = readWithIndependentReaders(path);
@@ -98,8 +98,7 @@ protected:
 
 TEST_F(ExportRoundTrip, EmptyFileIsAHeaderRowInTheMiniStream) {
     const int file = addSavedFile(QStringLiteral("пустой"), 1);
-    const ReaderView view =
-        exportAndCompare(file, oskKind(), RecordOrder(), "N, DateTime");
+    const ReaderView view = exportAndCompare(file, oskKind(), RecordOrder(), "N, DateTime");
     EXPECT_GT(view.workbookSize, 0);
     EXPECT_LT(view.workbookSize, 4096);
 }
@@ -149,16 +148,14 @@ TEST_F(ExportRoundTrip, LongTextsAcrossContinueRecordsComeBackWhole) {
 TEST_F(ExportRoundTrip, SortedExportKeepsTheSortedOrder) {
     const int file = addSavedFile(QStringLiteral("ВТР"), 2);
     addNumberedRecords(file, 30);
-    exportAndCompare(file, vtrKind(),
-                     {{QStringLiteral("T8"), true}, {QStringLiteral("F1"), false}},
+    exportAndCompare(file, vtrKind(), {{QStringLiteral("T8"), true}, {QStringLiteral("F1"), false}},
                      "T8 COLLATE ru_ci DESC, F1, DataId");
 }
 
 TEST_F(ExportRoundTrip, MoreRecordsThanOneSheetHoldsAllComeBack) {
     const int file = addSavedFile(QStringLiteral("большой"), 5);
     addNumberedRecords(file, kRecordsPerSheet + 3);
-    const ReaderView view =
-        exportAndCompare(file, vtrAsphaltKind(), RecordOrder(), "N, DateTime");
+    const ReaderView view = exportAndCompare(file, vtrAsphaltKind(), RecordOrder(), "N, DateTime");
     EXPECT_EQ(view.sheets.size(), 2);
 }
 

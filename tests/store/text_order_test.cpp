@@ -16,10 +16,10 @@ namespace {
 
 using TextOrderTest = test::TempDatabaseTest;
 
-const QStringList kMixed{"Ж", "Ёмкость", "бетон", "Арматура", "Ель", "Бетон тяжелый", "zeta",
-                         "Alpha"};
-const QStringList kOrdered{"Арматура", "бетон", "Бетон тяжелый", "Ель", "Ёмкость", "Ж",
-                           "Alpha",    "zeta"};
+const QStringList kMixed{"Ж",   "Ёмкость",       "бетон", "Арматура",
+                         "Ель", "Бетон тяжелый", "zeta",  "Alpha"};
+const QStringList kOrdered{"Арматура", "бетон", "Бетон тяжелый", "Ель",
+                           "Ёмкость",  "Ж",     "Alpha",         "zeta"};
 
 QStringList column(Query& query, const QString& field) {
     QStringList values;
@@ -35,8 +35,9 @@ TEST_F(TextOrderTest, TextsSortInRussianWithoutCaseInTheStatementsAndInMemory) {
     const int file = createFile(QStringLiteral("Образцы"), 2, true);
     QSqlQuery insert(db_.connection());
     for (const QString& text : kMixed + QStringList{QString(), QStringLiteral("Ж")}) {
-        ASSERT_TRUE(insert.prepare(QStringLiteral("INSERT INTO Data (FileNameId, N, T1) "
-                                                  "VALUES (?, 1, ?)")));
+        ASSERT_TRUE(
+            insert.prepare(QStringLiteral("INSERT INTO Data (FileNameId, N, T1) "
+                                          "VALUES (?, 1, ?)")));
         insert.addBindValue(file);
         insert.addBindValue(text.isNull() ? QVariant() : QVariant(text));
         ASSERT_TRUE(insert.exec());
@@ -46,8 +47,8 @@ TEST_F(TextOrderTest, TextsSortInRussianWithoutCaseInTheStatementsAndInMemory) {
 
     Query ascending(db_, documentSearchStatement(orderByLine({{QStringLiteral("T1"), false}})));
     ascending.set(QStringLiteral("PFileNameId"), file);
-    const QStringList withTwin = QStringList{"<null>"} + kOrdered.mid(0, 6) +
-                                 QStringList{"Ж"} + kOrdered.mid(6);
+    const QStringList withTwin =
+        QStringList{"<null>"} + kOrdered.mid(0, 6) + QStringList{"Ж"} + kOrdered.mid(6);
     EXPECT_EQ(column(ascending, QStringLiteral("T1")), withTwin);
     // Equal texts follow their DataId either way: the first "Ж" keeps the smaller id.
     Query descending(db_, documentSearchStatement(orderByLine({{QStringLiteral("T1"), true}})));

@@ -148,8 +148,8 @@ TEST_F(DocumentWindowTest, TitleClicksOrderTheRowsByTheColumnsInColumnOrder) {
 
 TEST_F(DocumentWindowTest, TextsSortInRussianOrderAndGridReportAndExportShowTheSameRows) {
     ui::DocumentWindow& document = newDocument("A_NewVTR");
-    const QStringList materials{"Ж",           "Ёмкость", "бетон", "Арматура", "Ель",
-                                "Бетон тяжелый", "zeta",  "Alpha"};
+    const QStringList materials{"Ж",   "Ёмкость",       "бетон", "Арматура",
+                                "Ель", "Бетон тяжелый", "zeta",  "Alpha"};
     for (int n = 0; n < materials.size(); ++n)
         sql(QStringLiteral("INSERT INTO Data (FileNameId, N, T1) VALUES (%1, %2, '%3')")
                 .arg(document.FileNameId())
@@ -161,8 +161,8 @@ TEST_F(DocumentWindowTest, TextsSortInRussianOrderAndGridReportAndExportShowTheS
                 .arg(document.FileNameId())
                 .arg(100 + twin));
     click(document, "T1");
-    const QVariantList expected{"Арматура", "бетон", "Бетон тяжелый", "Ель", "Ёмкость",
-                                "Ж",        "Ж",     "Ж",             "Alpha", "zeta"};
+    const QVariantList expected{"Арматура", "бетон", "Бетон тяжелый", "Ель", "Ёмкость", "Ж",
+                                "Ж",        "Ж",     "Alpha",         "zeta"};
     EXPECT_EQ(shown(document, "T1"), expected);
     EXPECT_EQ(shown(document, "N").mid(5, 3), (QVariantList{1, 102, 101}));
     click(document, "T1");

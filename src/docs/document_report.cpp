@@ -1,7 +1,9 @@
 #include "docs/document_report.h"
 
 #include "docs/cell_text.h"
-#include "store/database.h"
+#include "store/query.h"
+#include "store/statements.h"
+#include "store/store_error.h"
 
 #include <QSqlQuery>
 
@@ -121,10 +123,13 @@ report::Preparation prepareDocumentReport(const store::Database& database, int f
 }
 
 QString printDocumentName(const store::Database& database, int fileNameId) {
-    QSqlQuery query(database.connection());
-    query.prepare(QStringLiteral("SELECT FileName FROM Catalog WHERE FileNameId = ?"));
-    query.addBindValue(fileNameId);
-    return query.exec() && query.next() ? query.value(0).toString() : QString();
+    try {
+        store::Query find(database, store::ADOQuery_FindFile());
+        QSqlQuery& rows = find.set(QStringLiteral("PFileNameId"), fileNameId).open();
+        return rows.next() ? rows.value(QStringLiteral("FileName")).toString() : QString();
+    } catch (const store::StoreError&) {
+        return QString();
+    }
 }
 
 QString printFailedText() {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 namespace vlr::docs {
 namespace {
@@ -49,27 +50,49 @@ public:
             slots_.push_back(-1);
             return;
         }
-        if (kind_ == Kind::Number) {
-            slots_.push_back(int(numbers_.size()));
-            numbers_.push_back(rows.number(column));
-            return;
+        switch (kind_) {
+            case Kind::Number:
+                slots_.push_back(int(numbers_.size()));
+                numbers_.push_back(rows.number(column));
+                return;
+            case Kind::Bytes: {
+                // Every value its own, in one block: a date-time rarely repeats.
+                const QByteArrayView utf8 = rows.utf8(column);
+                slots_.push_back(int(spans_.size()));
+                spans_.emplace_back(bytes_.size(), utf8.size());
+                bytes_.append(utf8);
+                return;
+            }
+            case Kind::Text:
+                break;
         }
+        // A text column repeats a few texts: each is collated once.
         const QByteArrayView utf8 = rows.utf8(column);
-        const QByteArray text(utf8.data(), utf8.size());
-        const auto known = distinct_.constFind(text);
+        const auto known = distinct_.constFind(QByteArray::fromRawData(utf8.data(), utf8.size()));
         if (known != distinct_.constEnd()) {
             slots_.push_back(known.value());
             return;
         }
         const int slot = int(texts_.size());
-        distinct_.insert(text, slot);
-        texts_.push_back(text);
+        texts_ << QString::fromUtf8(utf8);
+        distinct_.insert(QByteArray(utf8.data(), utf8.size()), slot);
         slots_.push_back(slot);
     }
 
     // Each record's place; equal values share one.
     std::vector<int> ranks() const {
-        const std::vector<int> ofSlots = kind_ == Kind::Number ? numberRanks() : textRanks();
+        std::vector<int> ofSlots;
+        switch (kind_) {
+            case Kind::Number:
+                ofSlots = numberRanks();
+                break;
+            case Kind::Bytes:
+                ofSlots = bytesRanks();
+                break;
+            case Kind::Text:
+                ofSlots = store::rankTexts(texts_);
+                break;
+        }
         std::vector<int> result;
         result.reserve(slots_.size());
         for (int slot : slots_)
@@ -92,21 +115,22 @@ private:
         return ranks;
     }
 
-    std::vector<int> textRanks() const {
-        if (kind_ == Kind::Text) {
-            QStringList texts;
-            texts.reserve(qsizetype(texts_.size()));
-            for (const QByteArray& text : texts_)
-                texts << QString::fromUtf8(text);
-            return store::rankTexts(texts);
-        }
-        std::vector<int> order(texts_.size());
+    QByteArrayView span(int slot) const {
+        const auto [offset, size] = spans_[size_t(slot)];
+        return QByteArrayView(bytes_).sliced(offset, size);
+    }
+
+    std::vector<int> bytesRanks() const {
+        std::vector<int> order(spans_.size());
         std::iota(order.begin(), order.end(), 0);
-        std::sort(order.begin(), order.end(),
-                  [this](int a, int b) { return texts_[size_t(a)] < texts_[size_t(b)]; });
-        std::vector<int> ranks(texts_.size());
-        for (size_t place = 0; place < order.size(); ++place)
-            ranks[size_t(order[place])] = int(place);
+        std::sort(order.begin(), order.end(), [this](int a, int b) { return span(a) < span(b); });
+        std::vector<int> ranks(spans_.size());
+        int rank = -1;
+        for (size_t place = 0; place < order.size(); ++place) {
+            if (place == 0 || span(order[place - 1]) != span(order[place]))
+                ++rank;
+            ranks[size_t(order[place])] = rank;
+        }
         return ranks;
     }
 
@@ -114,7 +138,9 @@ private:
     bool descending_;
     std::vector<int> slots_;  // per record: its value's index, -1 for null
     std::vector<double> numbers_;
-    std::vector<QByteArray> texts_;
+    QByteArray bytes_;
+    std::vector<std::pair<qsizetype, qsizetype>> spans_;  // offset and size in bytes_
+    QStringList texts_;                                   // distinct, as first met
     QHash<QByteArray, int> distinct_;
 };
 

@@ -55,7 +55,7 @@ int exportOnce(const QString& databasePath, int file, const QString& out) {
     timer.start();
     store::Database database;
     database.open(databasePath);
-    docs::exportDocument(database, file, docs::vtrAsphaltKind(), store::ADOQuery_Search(), out);
+    docs::exportDocument(database, file, docs::vtrAsphaltKind(), docs::RecordOrder(), out);
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     std::printf("{\"seconds\": %.6f, \"peak_kib\": %ld}\n", seconds, peakKiB());
     return 0;
@@ -138,7 +138,7 @@ void BM_ReadAndFillWorkbook(benchmark::State& state) {
     for (auto _ : state) {
         xls::TvteXLSWorkbook workbook;
         docs::fillExportWorkbook(workbook, *stages.database, stages.file, docs::vtrAsphaltKind(),
-                                 store::ADOQuery_Search());
+                                 docs::RecordOrder());
         benchmark::DoNotOptimize(workbook.SheetCount());
     }
 }
@@ -148,7 +148,7 @@ BENCHMARK(BM_ReadAndFillWorkbook)->Unit(benchmark::kMillisecond);
 void BM_WriteWorkbookStream(benchmark::State& state) {
     xls::TvteXLSWorkbook workbook;
     docs::fillExportWorkbook(workbook, *stages.database, stages.file, docs::vtrAsphaltKind(),
-                             store::ADOQuery_Search());
+                             docs::RecordOrder());
     for (auto _ : state) {
         qint64 bytes = 0;
         xls::StreamSink sink([&bytes](const char*, qsizetype size) { bytes += size; });
@@ -163,7 +163,7 @@ BENCHMARK(BM_WriteWorkbookStream)->Unit(benchmark::kMillisecond);
 void BM_SaveWorkbook(benchmark::State& state) {
     xls::TvteXLSWorkbook workbook;
     docs::fillExportWorkbook(workbook, *stages.database, stages.file, docs::vtrAsphaltKind(),
-                             store::ADOQuery_Search());
+                             docs::RecordOrder());
     xls::TvteExcelWriter writer;
     for (auto _ : state)
         writer.SaveToFile(workbook, stages.out);
@@ -173,7 +173,7 @@ BENCHMARK(BM_SaveWorkbook)->Unit(benchmark::kMillisecond);
 void BM_WholeExport(benchmark::State& state) {
     for (auto _ : state) {
         docs::exportDocument(*stages.database, stages.file, docs::vtrAsphaltKind(),
-                             store::ADOQuery_Search(), stages.out);
+                             docs::RecordOrder(), stages.out);
     }
 }
 BENCHMARK(BM_WholeExport)->Unit(benchmark::kMillisecond)->Iterations(3);

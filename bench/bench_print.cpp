@@ -47,7 +47,7 @@ BenchFile& benchFile() {
 std::shared_ptr<const report::PreparedReport> prepare() {
     BenchFile& bench = benchFile();
     const report::Preparation preparation = docs::prepareDocumentReport(
-        bench.database, bench.file, docs::vtrAsphaltKind(), store::ADOQuery_Search());
+        bench.database, bench.file, docs::vtrAsphaltKind(), docs::RecordOrder());
     if (!preparation.succeeded()) {
         std::fprintf(stderr, "preparation failed: %s\n", qPrintable(preparation.error));
         std::exit(1);

@@ -36,7 +36,7 @@ int exportOnce(const QString& databasePath, int file, const QString& out) {
     timer.start();
     store::Database database;
     database.open(databasePath);
-    docs::exportXlsxDocument(database, file, docs::vtrAsphaltKind(), store::ADOQuery_Search(), out);
+    docs::exportXlsxDocument(database, file, docs::vtrAsphaltKind(), docs::RecordOrder(), out);
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     std::printf("{\"seconds\": %.6f, \"peak_kib\": %ld}\n", seconds, bench::peakKiB());
     return 0;

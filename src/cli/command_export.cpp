@@ -27,7 +27,7 @@ const char kUsage[] =
     "Exit codes: 0 exported, 1 the file or the workbook failed, 2 wrong options.\n";
 
 QString writeWorkbook(const store::Database& database, int fileNameId,
-                      const docs::DocumentKind& kind, const store::Statement& search,
+                      const docs::DocumentKind& kind, const docs::RecordOrder& order,
                       const QString& path) {
     const docs::ExportFormatInfo* format = docs::exportFormatOf(path);
     if (format == nullptr)
@@ -35,7 +35,7 @@ QString writeWorkbook(const store::Database& database, int fileNameId,
                                  .arg(path, docs::exportSuffixesText()),
                              2};
     try {
-        docs::exportDocumentAs(format->format, database, fileNameId, kind, search, path);
+        docs::exportDocumentAs(format->format, database, fileNameId, kind, order, path);
     } catch (const store::StoreError& error) {
         throw CommandFailure{
             docs::exportFailedText() + QStringLiteral(" (") + error.message() + QLatin1Char(')'),

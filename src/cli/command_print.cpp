@@ -27,10 +27,10 @@ const char kUsage[] =
     "Exit codes: 0 printed, 1 the file or the PDF failed, 2 wrong options.\n";
 
 QString writeReport(const store::Database& database, int fileNameId, const docs::DocumentKind& kind,
-                    const store::Statement& search, const QString& path) {
+                    const docs::RecordOrder& order, const QString& path) {
     report::Preparation prepared;
     try {
-        prepared = docs::prepareDocumentReport(database, fileNameId, kind, search);
+        prepared = docs::prepareDocumentReport(database, fileNameId, kind, order);
     } catch (const store::StoreError& error) {
         throw CommandFailure{
             docs::printFailedText() + QStringLiteral(" (") + error.message() + QLatin1Char(')'), 1};

@@ -86,11 +86,11 @@ SavedFile findByName(const store::Database& database, const QString& name, const
 }
 
 // The typed order as the sorted columns of the kind's grid: only the kind's own field names
-// are accepted, so no typed text reaches the statement.
-store::Statement searchStatementFor(const docs::DocumentKind& kind, const QString& sortText) {
+// are accepted, so no typed text reaches a statement.
+docs::RecordOrder recordOrderFor(const docs::DocumentKind& kind, const QString& sortText) {
     if (sortText.isNull())
-        return store::ADOQuery_Search();
-    QVector<store::SortColumn> sorted;
+        return {};
+    docs::RecordOrder sorted;
     for (const QString& term : sortText.split(QLatin1Char(','))) {
         const QStringList words = term.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
         const bool descending =
@@ -111,7 +111,7 @@ store::Statement searchStatementFor(const docs::DocumentKind& kind, const QStrin
         }
         sorted.push_back(store::SortColumn{column->field, descending});
     }
-    return store::documentSearchStatement(store::orderByLine(sorted));
+    return sorted;
 }
 
 QString outputPath(const QString& out, const QString& suffix) {
@@ -161,9 +161,9 @@ int runSavedFileCommand(const SavedFileCommand& command, const QStringList& args
                                      .arg(saved.id)
                                      .arg(saved.deviceListId),
                                  1};
-        const store::Statement search =
-            searchStatementFor(*kind, parser.isSet(sort) ? parser.value(sort) : QString());
-        io.out << command.write(database, saved.id, *kind, search,
+        const docs::RecordOrder order =
+            recordOrderFor(*kind, parser.isSet(sort) ? parser.value(sort) : QString());
+        io.out << command.write(database, saved.id, *kind, order,
                                 outputPath(parser.value(out), command.suffix))
                << '\n';
         return 0;

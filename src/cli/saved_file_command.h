@@ -2,7 +2,7 @@
 
 #include "cli/cli_command.h"
 #include "docs/document_kind.h"
-#include "store/statement.h"
+#include "docs/file_records.h"
 
 #include <functional>
 
@@ -22,7 +22,7 @@ struct CommandFailure {
 // It returns the line to print on success and throws CommandFailure when it fails.
 using SavedFileWriter = std::function<QString(const store::Database& database, int fileNameId,
                                               const docs::DocumentKind& kind,
-                                              const store::Statement& search, const QString& path)>;
+                                              const docs::RecordOrder& order, const QString& path)>;
 
 struct SavedFileCommand {
     QString name;    // "export"

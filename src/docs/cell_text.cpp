@@ -124,7 +124,7 @@ QString reportText(const QVariant& value, DisplayFormat format) {
         number = value.toDouble();
     else if (value.typeId() != QMetaType::QString || !readNumber(value.toString(), &number))
         return ownText(value);
-    return fixedText(number, format, QLatin1Char(','));
+    return fixedText(number, format, QLocale().decimalPoint().at(0));
 }
 
 }  // namespace vlr::docs

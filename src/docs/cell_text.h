@@ -13,9 +13,10 @@ namespace vlr::docs {
 QString gridText(const QVariant& value, DisplayFormat format);
 
 // The text a printed data cell shows for a field value. "0.0" and "0.00" format anything that
-// reads as a number (a number, or a text with a decimal comma or point) with "," as the
-// decimal separator; a text that does not read as a number prints unchanged. Without a format
-// the value prints as in the grid. Null, or a text that is blank after trimming, prints empty.
+// reads as a number (a number, or a text with a decimal comma or point) with the user's
+// decimal separator, as the grid does; a text that does not read as a number prints unchanged.
+// Without a format the value prints as in the grid. Null, or a text that is blank after trimming,
+// prints empty.
 QString reportText(const QVariant& value, DisplayFormat format);
 
 }  // namespace vlr::docs

@@ -1,15 +1,8 @@
 #include "docs/document_records.h"
 
-#include "store/database.h"
 #include "store/query.h"
-#include "store/sqlite_library.h"
 #include "store/statements.h"
-#include "store/store_error.h"
-
-#include <QSqlError>
-#include <QSqlQuery>
-
-#include <sqlite3.h>
+#include "store/transaction.h"
 
 namespace vlr::docs {
 namespace {
@@ -38,65 +31,24 @@ const store::Statement& deleteRecordStatement() {
     return statement;
 }
 
-// A failing statement may make SQLite roll the whole transaction back (a full disk, an I/O
-// error); the statements after it would then each commit on their own.
-bool insideTransaction(const store::Database& database) {
-    return sqlite3_get_autocommit(store::sqliteHandle(database.connection())) == 0;
-}
-
-const store::ParamDecl& parameter(const store::Statement& statement, const char* name) {
-    for (const store::ParamDecl& decl : statement.params) {
-        if (decl.name == QLatin1String(name))
-            return decl;
-    }
-    throw store::StoreError(QStringLiteral("%1 has no parameter %2").arg(statement.name, name));
-}
-
-void begin(const store::Database& database) {
-    QSqlDatabase connection = database.connection();
-    if (!connection.transaction())
-        throw store::StoreError(connection.lastError().text());
-}
-
-void commit(const store::Database& database) {
-    QSqlDatabase connection = database.connection();
-    if (!insideTransaction(database)) {
-        connection.rollback();
-        throw store::StoreError(QStringLiteral("the transaction was rolled back"));
-    }
-    if (!connection.commit()) {
-        const QString message = connection.lastError().text();
-        connection.rollback();
-        throw store::StoreError(message);
-    }
-}
-
 }  // namespace
 
 DropResult copyReceivedRows(const store::Database& database, int fileNameId,
                             const QVector<int>& receivedIds) {
     // One prepared statement for every row: preparing it again per row, with the rounding
     // trigger it fires, costs more than the copy itself.
-    const store::Statement& statement = store::ADOQuery_CopyRec();
-    QSqlQuery copy(database.connection());
-    if (!copy.prepare(statement.text))
-        throw store::StoreError(copy.lastError().text());
-    copy.bindValue(QStringLiteral(":PFileNameId"),
-                   store::toParameterValue(parameter(statement, "PFileNameId"), fileNameId));
-    const store::ParamDecl& receivedId = parameter(statement, "PDataId");
+    store::Query copy(database, store::ADOQuery_CopyRec());
+    copy.set(QStringLiteral("PFileNameId"), fileNameId);
     DropResult result;
-    begin(database);
+    store::Transaction transaction(database);
     for (int id : receivedIds) {
-        copy.bindValue(QStringLiteral(":PDataId"), store::toParameterValue(receivedId, id));
-        if (copy.exec()) {
-            result.copied += copy.numRowsAffected();
-        } else if (insideTransaction(database)) {
+        copy.set(QStringLiteral("PDataId"), id);
+        if (const std::optional<int> copied = transaction.step(copy))
+            result.copied += *copied;
+        else
             ++result.skipped;
-        } else {
-            throw store::StoreError(copy.lastError().text());
-        }
     }
-    commit(database);
+    transaction.commit();
     return result;
 }
 
@@ -123,15 +75,10 @@ void editNote(const store::Database& database, int dataId, const QString& note) 
 
 void deleteRecords(const store::Database& database, const QVector<int>& dataIds) {
     store::Query remove(database, deleteRecordStatement());
-    begin(database);
-    try {
-        for (int id : dataIds)
-            remove.set(QStringLiteral("PDataId"), id).exec();
-    } catch (const store::StoreError&) {
-        database.connection().rollback();
-        throw;
-    }
-    commit(database);
+    store::Transaction transaction(database);
+    for (int id : dataIds)
+        remove.set(QStringLiteral("PDataId"), id).exec();
+    transaction.commit();
 }
 
 bool fileHasRecords(const store::Database& database, int fileNameId) {
@@ -139,13 +86,13 @@ bool fileHasRecords(const store::Database& database, int fileNameId) {
     return search.set(QStringLiteral("PFileNameId"), fileNameId).open().next();
 }
 
-store::Statement sortedSearchStatement(const QVector<ColumnSortState>& columnsInOrder) {
-    QVector<store::SortColumn> sorted;
+RecordOrder recordOrder(const QVector<ColumnSortState>& columnsInOrder) {
+    RecordOrder order;
     for (const ColumnSortState& column : columnsInOrder) {
         if (column.sort != ColumnSort::None)
-            sorted.append({column.field, column.sort == ColumnSort::Descending});
+            order.append({column.field, column.sort == ColumnSort::Descending});
     }
-    return store::documentSearchStatement(store::orderByLine(sorted));
+    return order;
 }
 
 }  // namespace vlr::docs

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/statement.h"
+#include "docs/file_records.h"
 
 #include <QString>
 #include <QVector>
@@ -24,8 +24,8 @@ struct DropResult {
 
 // Copies received rows (Data_Comm.DataId) into a file with ADOQuery_CopyRec, one record per
 // id in the given order, so the same rows given twice are added twice. All copies of one call
-// form one transaction: a copy that fails skips its row, and when the transaction itself fails
-// nothing lands and StoreError is thrown.
+// form one transaction: a copy that fails skips its row alone, and when the transaction itself
+// fails nothing lands and StoreError is thrown.
 DropResult copyReceivedRows(const store::Database& database, int fileNameId,
                             const QVector<int>& receivedIds);
 
@@ -53,8 +53,8 @@ struct ColumnSortState {
     ColumnSort sort = ColumnSort::None;
 };
 
-// The search statement ordered by the sorted columns, taken in column order (hidden columns in
-// their places), whatever order they were clicked in; "order by N, DateTime;" when none is.
-store::Statement sortedSearchStatement(const QVector<ColumnSortState>& columnsInOrder);
+// The order of the sorted columns, taken in column order (hidden columns in their places),
+// whatever order they were clicked in; empty (N, then DateTime) when none is sorted.
+RecordOrder recordOrder(const QVector<ColumnSortState>& columnsInOrder);
 
 }  // namespace vlr::docs

@@ -1,13 +1,10 @@
 #include "docs/document_report.h"
 
 #include "docs/cell_text.h"
-#include "store/database.h"
 #include "store/query.h"
-#include "store/record_row.h"
-#include "store/row_cursor.h"
 #include "store/statements.h"
+#include "store/store_error.h"
 
-#include <QHash>
 #include <QSqlQuery>
 
 namespace vlr::docs {
@@ -74,47 +71,29 @@ report::Band footerBand() {
     return report::Band{report::BandKind::PageFooter, kFooterHeight, {number}};
 }
 
-// The print row set read straight from SQLite, each field as the value type the report's
-// formats expect: N an integer, DateTime a wall-clock date-time, F1..F10 doubles, texts.
+// The records as the report walks them: the fields of its data cells, in the given order.
 class PrintRows : public report::RowSource {
 public:
-    PrintRows(const store::Database& database, int fileNameId, const store::Statement& search)
-        : query_(database, store::printStatementFor(search)) {
-        query_.set(QStringLiteral("PFileNameId"), fileNameId);
-        cursor_ = std::make_unique<store::RowCursor>(database, query_);
-    }
+    PrintRows(const store::Database& database, int fileNameId, const ReportTable& table,
+              const RecordOrder& order)
+        : records_(database, fileNameId, order, fieldsOf(table)) {}
 
-    int fieldIndex(const QString& name) const override {
-        const int index = cursor_->columnIndex(name);
-        if (index >= 0)
-            types_.insert(index, fieldTypeOf(name));
-        return index;
-    }
-    bool next() override { return cursor_->next(); }
-    QVariant value(int field) const override {
-        if (cursor_->isNull(field))
-            return QVariant();
-        switch (types_.value(field, FieldType::Text)) {
-            case FieldType::Integer:
-                return cursor_->integer(field);
-            case FieldType::DateTime: {
-                const QDateTime stored = store::fromStoredDateTime(
-                    QString::fromUtf8(cursor_->utf8(field).data(), cursor_->utf8(field).size()));
-                return stored.isValid() ? QVariant(stored) : QVariant();
-            }
-            case FieldType::Number:
-                return cursor_->number(field);
-            case FieldType::Text:
-                break;
-        }
-        const QByteArrayView text = cursor_->utf8(field);
-        return QString::fromUtf8(text.data(), text.size());
-    }
+    int fieldIndex(const QString& name) const override { return records_.fieldIndex(name); }
+    bool next() override { return ++row_ < records_.count(); }
+    QVariant value(int field) const override { return records_.value(row_, field); }
 
 private:
-    store::Query query_;
-    std::unique_ptr<store::RowCursor> cursor_;
-    mutable QHash<int, FieldType> types_;
+    static QStringList fieldsOf(const ReportTable& table) {
+        QStringList fields;
+        for (const ReportColumn& column : table.columns) {
+            if (!fields.contains(column.field))
+                fields << column.field;
+        }
+        return fields;
+    }
+
+    FileRecords records_;
+    int row_ = -1;
 };
 
 }  // namespace
@@ -131,14 +110,16 @@ report::ReportLayout reportLayout(const DocumentKind& kind) {
 }
 
 std::unique_ptr<report::RowSource> openPrintRows(const store::Database& database, int fileNameId,
-                                                 const store::Statement& search) {
-    return std::make_unique<PrintRows>(database, fileNameId, search);
+                                                 const DocumentKind& kind,
+                                                 const RecordOrder& order) {
+    return std::make_unique<PrintRows>(database, fileNameId, kind.report, order);
 }
 
 report::Preparation prepareDocumentReport(const store::Database& database, int fileNameId,
-                                          const DocumentKind& kind, const store::Statement& search,
+                                          const DocumentKind& kind, const RecordOrder& order,
                                           const std::function<void()>& eachRow) {
-    const std::unique_ptr<report::RowSource> rows = openPrintRows(database, fileNameId, search);
+    const std::unique_ptr<report::RowSource> rows =
+        openPrintRows(database, fileNameId, kind, order);
     if (!eachRow)
         return report::prepareReport(reportLayout(kind), *rows);
     report::WatchedRows watched(*rows, eachRow);
@@ -146,10 +127,13 @@ report::Preparation prepareDocumentReport(const store::Database& database, int f
 }
 
 QString printDocumentName(const store::Database& database, int fileNameId) {
-    QSqlQuery query(database.connection());
-    query.prepare(QStringLiteral("SELECT FileName FROM Catalog WHERE FileNameId = ?"));
-    query.addBindValue(fileNameId);
-    return query.exec() && query.next() ? query.value(0).toString() : QString();
+    try {
+        store::Query find(database, store::ADOQuery_FindFile());
+        QSqlQuery& rows = find.set(QStringLiteral("PFileNameId"), fileNameId).open();
+        return rows.next() ? rows.value(QStringLiteral("FileName")).toString() : QString();
+    } catch (const store::StoreError&) {
+        return QString();
+    }
 }
 
 QString printFailedText() {

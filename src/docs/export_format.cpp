@@ -45,19 +45,19 @@ ExportTarget exportTarget(const QString& path, ExportFormat chosen) {
 }
 
 void exportDocumentAs(ExportFormat format, const store::Database& database, int fileNameId,
-                      const DocumentKind& kind, const store::Statement& search, const QString& path,
+                      const DocumentKind& kind, const RecordOrder& order, const QString& path,
                       const std::function<void()>& eachRow) {
     switch (format) {
         case ExportFormat::Xls:
             try {
-                exportDocument(database, fileNameId, kind, search, path, eachRow);
+                exportDocument(database, fileNameId, kind, order, path, eachRow);
             } catch (const xls::XlsError& error) {
                 throw ExportWriteError(error.message());
             }
             return;
         case ExportFormat::Xlsx:
             try {
-                exportXlsxDocument(database, fileNameId, kind, search, path, eachRow);
+                exportXlsxDocument(database, fileNameId, kind, order, path, eachRow);
             } catch (const xlsx::XlsxError& error) {
                 throw ExportWriteError(exportFailedText() + QStringLiteral(" (") + error.message() +
                                        QLatin1Char(')'));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "docs/document_kind.h"
-#include "store/statement.h"
+#include "docs/file_records.h"
 
 #include <QString>
 #include <QVector>
@@ -55,13 +55,13 @@ private:
     QString message_;
 };
 
-// Writes the records of a file to path in the format, in the order of the search statement;
+// Writes the records of a file to path in the format, in the given order (the grid's);
 // an existing file is replaced only by a complete one. Throws store::StoreError when the rows
 // cannot be read (exportFailedText() tells the user) and ExportWriteError when the workbook
 // cannot be written: the .xls writer's own error, or for .xlsx exportFailedText() with the
 // system's reason.
 void exportDocumentAs(ExportFormat format, const store::Database& database, int fileNameId,
-                      const DocumentKind& kind, const store::Statement& search, const QString& path,
+                      const DocumentKind& kind, const RecordOrder& order, const QString& path,
                       const std::function<void()>& eachRow = {});
 
 }  // namespace vlr::docs

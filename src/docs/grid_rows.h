@@ -1,10 +1,7 @@
 #pragma once
 
-#include "store/statement.h"
-
 #include <QStringList>
 #include <QVariantList>
-#include <QVariantMap>
 
 #include <vector>
 
@@ -14,18 +11,17 @@ class Database;
 
 namespace vlr::docs {
 
-// Records as a grid holds them: the asked fields of every row, in the row set's order.
-// Integers (DataId, FileNameId, N) as int, DateTime as a wall-clock QDateTime, F1..F10 as
-// double, B1..B10 as bool, texts as QString, null as a null QVariant.
+// Rows as a grid holds them: the asked fields of every row, in the row set's order.
 struct GridRows {
     QStringList fields;
     std::vector<QVariantList> rows;
 };
 
-// Reads the rows of a row set over Data or Data_Comm (a file's search statement, the receive
-// view's), its parameters set by name, selecting only the asked fields, straight from SQLite.
-// Throws StoreError when they cannot be read, or when a field is not a column of the row set.
-GridRows readGridRows(const store::Database& database, const store::Statement& rowSet,
-                      const QVariantMap& parameters, const QStringList& fields);
+// The received rows of one kind and archive in the receive view's order (ADOQuery_CommSearch),
+// only the asked fields, each read by the rules of FieldReader, the singles as the decimals
+// they stand for. Throws StoreError when they cannot be read, or when a field is not a column
+// of the rows.
+GridRows readReceivedRows(const store::Database& database, int deviceListId, int archive,
+                          const QStringList& fields);
 
 }  // namespace vlr::docs

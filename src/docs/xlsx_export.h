@@ -1,7 +1,7 @@
 #pragma once
 
 #include "docs/document_kind.h"
-#include "store/statement.h"
+#include "docs/file_records.h"
 #include "xlsx/table_book.h"
 
 #include <QString>
@@ -21,7 +21,7 @@ namespace vlr::docs {
 // a complete workbook. Throws store::StoreError when the rows cannot be read and
 // xlsx::XlsxError when the workbook cannot be written; nothing is left behind then.
 void exportXlsxDocument(const store::Database& database, int fileNameId, const DocumentKind& kind,
-                        const store::Statement& search, const QString& path,
+                        const RecordOrder& order, const QString& path,
                         const std::function<void()>& eachRow = {},
                         int recordsPerSheet = xlsx::TableBook::kRecordsPerSheet);
 

@@ -160,6 +160,11 @@ void DataGrid::setRows(const QStringList& fields, std::vector<QVariantList>&& ro
     afterLoad();
 }
 
+void DataGrid::setSource(const QStringList& fields, std::unique_ptr<RowSource> source) {
+    model_->setSource(fields, std::move(source));
+    afterLoad();
+}
+
 void DataGrid::clearRows() {
     model_->clearRows();
 }

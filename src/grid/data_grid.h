@@ -19,7 +19,8 @@ namespace vlr::grid {
 
 class TitleHeader;
 
-// The data grid of every window: read-only rows held in memory, whole-row multi-selection
+// The data grid of every window: read-only rows held in memory or read by windows from a row
+// source, whole-row multi-selection
 // named by a key field, title sort states, rows dragged out and dropped in by key.
 // The grid never orders rows itself: its owner re-reads them in the order of the states.
 class DataGrid : public QTableView {
@@ -44,6 +45,8 @@ public:
 
     // Rows. A load makes the first row current and clears the selection.
     void setRows(const QStringList& fields, std::vector<QVariantList>&& rows);
+    // Rows read from a source of the given fields as they come into view.
+    void setSource(const QStringList& fields, std::unique_ptr<RowSource> source);
     void clearRows();
     int rowCount() const;
     GridModel* gridModel() const { return model_; }

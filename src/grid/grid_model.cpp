@@ -21,118 +21,144 @@ int fieldIndexOrThrow(const QStringList& fields, const QString& field) {
     return index;
 }
 
+// Rows held in memory: the values of the kept fields, row after row.
+class HeldRows : public RowSource {
+public:
+    HeldRows(const RowStore& rows, int keyField) : store_(rows), keyField_(keyField) {}
+
+    int rowCount() const override { return store_.rowCount(); }
+    QVariant value(int row, int field) const override { return store_.at(row, field); }
+    QVariant key(int row) const override {
+        return keyField_ < 0 ? QVariant() : store_.at(row, keyField_);
+    }
+    int rowOfKey(const QVariant& key) const override {
+        if (keyField_ < 0)
+            return -1;
+        for (int row = 0; row < store_.rowCount(); ++row)
+            if (store_.at(row, keyField_) == key)
+                return row;
+        return -1;
+    }
+
+private:
+    const RowStore& store_;
+    int keyField_;
+};
+
 }  // namespace
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
+GridModel::~GridModel() = default;
+
 void GridModel::setColumns(std::vector<GridColumn> columns) {
     beginResetModel();
     columns_ = std::move(columns);
-    rows_.reset(0);
+    source_.reset();
+    held_.reset(0);
     fields_.clear();
     columnFields_.clear();
-    keyFieldIndex_ = -1;
     endResetModel();
 }
 
 void GridModel::setKeyField(const QString& field) {
     keyField_ = field;
-    keyFieldIndex_ = indexOfField(fields_, field);
 }
 
 void GridModel::setExtraFields(const QStringList& fields) {
     extraFields_ = fields;
 }
 
-std::vector<int> GridModel::adoptFields(const QStringList& fields) {
+QStringList GridModel::wantedFields() const {
     QStringList wanted;
     for (const GridColumn& column : columns_)
         wanted << column.field;
     if (!keyField_.isEmpty())
         wanted << keyField_;
     wanted << extraFields_;
+    return wanted;
+}
 
-    QStringList kept;
-    std::vector<int> positions;
+void GridModel::adoptFields(const QStringList& fields, const QStringList& kept) {
     std::vector<int> columnFields;
-    for (const QString& field : wanted) {
-        int index = indexOfField(kept, field);
-        if (index < 0) {
-            positions.push_back(fieldIndexOrThrow(fields, field));
-            index = static_cast<int>(kept.size());
-            kept << fields.at(positions.back());
-        }
-        if (columnFields.size() < columns_.size())
-            columnFields.push_back(index);
+    try {
+        for (const QString& field : wantedFields())
+            fieldIndexOrThrow(fields, field);
+        for (const GridColumn& column : columns_)
+            columnFields.push_back(indexOfField(kept, column.field));
+    } catch (...) {
+        // A failed load leaves the grid empty, as a row set that did not open.
+        clearRows();
+        throw;
     }
     fields_ = kept;
     columnFields_ = std::move(columnFields);
-    keyFieldIndex_ = indexOfField(fields_, keyField_);
-    return positions;
-}
-
-std::vector<int> GridModel::beginLoad(const QStringList& fields) {
-    beginResetModel();
-    std::vector<int> positions;
-    try {
-        positions = adoptFields(fields);
-    } catch (...) {
-        // A failed load leaves the grid empty, as a row set that did not open.
-        rows_.reset(0);
-        endResetModel();
-        throw;
-    }
-    rows_.reset(static_cast<int>(positions.size()));
-    return positions;
 }
 
 void GridModel::setRows(const QStringList& fields, std::vector<QVariantList>&& rows) {
-    const std::vector<int> positions = beginLoad(fields);
+    // Only the fields the grid uses are kept, each once.
+    QStringList kept;
+    std::vector<int> positions;
+    for (const QString& field : wantedFields()) {
+        const int index = indexOfField(fields, field);
+        if (index >= 0 && indexOfField(kept, field) < 0) {
+            kept << fields.at(index);
+            positions.push_back(index);
+        }
+    }
+    adoptFields(fields, kept);
+    beginResetModel();
+    source_.reset();
+    held_.reset(static_cast<int>(positions.size()));
     for (QVariantList& row : rows) {
         for (int position : positions)
-            rows_.append(position < row.size() ? std::move(row[position]) : QVariant());
-        rows_.endRow();
+            held_.append(position < row.size() ? std::move(row[position]) : QVariant());
+        held_.endRow();
     }
     rows.clear();
+    source_ = std::make_unique<HeldRows>(held_, indexOfField(fields_, keyField_));
+    endResetModel();
+}
+
+void GridModel::setSource(const QStringList& fields, std::unique_ptr<RowSource> source) {
+    adoptFields(fields, fields);
+    beginResetModel();
+    held_.reset(0);
+    source_ = std::move(source);
     endResetModel();
 }
 
 void GridModel::clearRows() {
     beginResetModel();
-    rows_.reset(0);
+    source_.reset();
+    held_.reset(0);
     endResetModel();
-}
-
-const QVariant& GridModel::at(int row, int fieldIndex) const {
-    return rows_.at(row, fieldIndex);
 }
 
 QVariant GridModel::value(int row, const QString& field) const {
     const int index = indexOfField(fields_, field);
-    if (row < 0 || row >= rows_.rowCount() || index < 0)
+    if (row < 0 || row >= rowCount() || index < 0)
         return {};
-    return at(row, index);
+    return source_->value(row, index);
 }
 
 QVariant GridModel::key(int row) const {
-    if (row < 0 || row >= rows_.rowCount() || keyFieldIndex_ < 0)
+    if (row < 0 || row >= rowCount())
         return {};
-    return at(row, keyFieldIndex_);
+    return source_->key(row);
 }
 
 int GridModel::rowOfKey(const QVariant& key) const {
-    if (keyFieldIndex_ < 0 || !key.isValid())
+    if (!source_ || !key.isValid())
         return -1;
-    for (int row = 0; row < rows_.rowCount(); ++row)
-        if (at(row, keyFieldIndex_) == key)
-            return row;
-    return -1;
+    return source_->rowOfKey(key);
 }
 
 QString GridModel::cellText(int row, int column) const {
-    if (row < 0 || row >= rows_.rowCount() || column < 0 || column >= columnCount())
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
         return {};
-    const QVariant& value = at(row, columnFields_[static_cast<size_t>(column)]);
+    const int field = columnFields_[static_cast<size_t>(column)];
+    const QVariant value = field < 0 ? QVariant() : source_->value(row, field);
     const GridColumn& description = columns_[static_cast<size_t>(column)];
     if (description.text)
         return description.text(value);
@@ -140,7 +166,7 @@ QString GridModel::cellText(int row, int column) const {
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : rows_.rowCount();
+    return parent.isValid() || !source_ ? 0 : source_->rowCount();
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const {

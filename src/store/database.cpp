@@ -4,6 +4,7 @@
 #include "store/single_decimal.h"
 #include "store/sqlite_library.h"
 #include "store/store_error.h"
+#include "store/text_collation.h"
 
 #include <QAtomicInteger>
 #include <QFile>
@@ -83,9 +84,12 @@ void Database::open(const QString& path) {
     const bool fresh = !existed || QFileInfo(path).size() == 0;
     openConnection(path);
     try {
-        // ADOQuery_CopyRec uses the function exactly when it can be added.
-        if (driverSharesSqliteLibrary())
+        // ADOQuery_CopyRec uses the function, and the statements' orders the collation,
+        // exactly when they can be added.
+        if (driverSharesSqliteLibrary()) {
             addSingleDecimalFunction(sqliteHandle(connection()));
+            addTextCollation(sqliteHandle(connection()));
+        }
         useWriteAheadLog();
         sortInMemory();
         if (fresh)

@@ -138,9 +138,13 @@ QSqlQuery& Query::open() {
 
 void Query::run() {
     query_.finish();
-    query_.setForwardOnly(true);
-    if (!query_.prepare(statement_.text))
-        throw StoreError(query_.lastError().text());
+    // Prepared once: a statement run for many rows (a drop, a deletion) is parsed once.
+    if (!prepared_) {
+        query_.setForwardOnly(true);
+        if (!query_.prepare(statement_.text))
+            throw StoreError(query_.lastError().text());
+        prepared_ = true;
+    }
     for (const ParamDecl& decl : statement_.params) {
         if (statement_.text.contains(QLatin1Char(':') + decl.name))
             query_.bindValue(QLatin1Char(':') + decl.name, values_.value(decl.name));

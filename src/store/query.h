@@ -38,6 +38,7 @@ private:
     Statement statement_;
     QVariantMap values_;
     QSqlQuery query_;
+    bool prepared_ = false;
 };
 
 // Converts a value to what a parameter of the given declaration stores; throws StoreError

@@ -41,6 +41,9 @@ bool driverSharesSqliteLibrary() {
 }
 
 sqlite3* sqliteHandle(const QSqlDatabase& connection) {
+    // The one door to direct calls: on a driver with a SQLite of its own, none is sound.
+    if (!driverSharesSqliteLibrary())
+        throw StoreError(QStringLiteral("the database driver runs a SQLite library of its own"));
     const QVariant handle = connection.driver() ? connection.driver()->handle() : QVariant();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         throw StoreError(QStringLiteral("the database connection is not an open SQLite one"));

@@ -12,7 +12,8 @@ namespace vlr::store {
 // and source both report, and the program then reads through the driver alone.
 bool driverSharesSqliteLibrary();
 
-// The driver's SQLite handle of an open connection; throws StoreError when there is none.
+// The driver's SQLite handle of an open connection, for the store's own direct calls; throws
+// StoreError when there is none, or when the driver does not share the program's library.
 sqlite3* sqliteHandle(const QSqlDatabase& connection);
 
 }  // namespace vlr::store

@@ -2,6 +2,7 @@
 
 #include "store/record_row.h"
 #include "store/sqlite_library.h"
+#include "store/text_collation.h"
 
 #include <QRegularExpression>
 
@@ -40,7 +41,27 @@ QString insertFieldList() {
     return fields.join(QStringLiteral(", "));
 }
 
-const QString kDefaultOrderBy = QStringLiteral("order by N, DateTime;");
+// One term of an order. Texts sort in the one text order; without its collation on the
+// connection (a driver on a SQLite library of its own) they sort by their bytes.
+QString orderTerm(const QString& field, bool descending = false) {
+    QString term = field;
+    if (sortsAsText(field) && driverSharesSqliteLibrary())
+        term += QStringLiteral(" COLLATE ") + QLatin1String(kTextCollation);
+    if (descending)
+        term += QStringLiteral(" DESC");
+    return term;
+}
+
+// Rows equal in every sorted column follow their key, so that every reader of one order
+// shows them alike.
+QString orderLine(QStringList terms, const QString& key) {
+    terms << key;
+    return QStringLiteral("order by ") + terms.join(QStringLiteral(", ")) + QLatin1Char(';');
+}
+
+QString defaultOrderBy(const QString& key) {
+    return orderLine({orderTerm(QStringLiteral("N")), orderTerm(QStringLiteral("DateTime"))}, key);
+}
 
 }  // namespace
 
@@ -115,9 +136,12 @@ const Statement& ADOQuery_DeleteFile() {
 
 const Statement& ADOQuery_CatalogSearch() {
     // Saved files by name; files of one name oldest first (ids break ties within one second).
-    static const Statement s = rowSet("ADOQuery_CatalogSearch", {},
-                                      lines({"select *", "from [Catalog]", "where FileSaved=1",
-                                             "order by FileName, DataTime, FileNameId;"}));
+    static const Statement s = rowSet(
+        "ADOQuery_CatalogSearch", {},
+        lines({"select *", "from [Catalog]", "where FileSaved=1"}) + QLatin1Char('\n') +
+            orderLine(
+                {orderTerm(QStringLiteral("FileName")), orderTerm(QStringLiteral("DataTime"))},
+                QStringLiteral("FileNameId")));
     return s;
 }
 
@@ -154,8 +178,8 @@ const Statement& ADOQuery_CommSearch() {
         {param("PDeviceListId", ParamType::Long, 0), param("PDeviceNArc", ParamType::Long, 0)},
         lines({"select *", "from Data_Comm",
                "where (Data_Comm.DeviceListId=:PDeviceListId) and "
-               "(Data_Comm.DeviceNArc=:PDeviceNArc)",
-               "order by N, DateTime;"}));
+               "(Data_Comm.DeviceNArc=:PDeviceNArc)"}) +
+            QLatin1Char('\n') + defaultOrderBy(QStringLiteral("DataId")));
     return s;
 }
 
@@ -211,9 +235,10 @@ const Statement& ADOQuery_CommAdd() {
 }
 
 const Statement& ADOQuery_Search() {
-    static const Statement s = rowSet(
-        "ADOQuery_Search", {param("PFileNameId", ParamType::Long, 0)},
-        lines({"select *", "from Data", "where FileNameId=:PFileNameId", "order by N, DateTime;"}));
+    static const Statement s =
+        rowSet("ADOQuery_Search", {param("PFileNameId", ParamType::Long, 0)},
+               lines({"select *", "from Data", "where FileNameId=:PFileNameId"}) +
+                   QLatin1Char('\n') + defaultOrderBy(QStringLiteral("DataId")));
     return s;
 }
 
@@ -235,17 +260,18 @@ const Statement& ADOQuery_Edit() {
 }
 
 QString orderByLine(const QVector<SortColumn>& sortedColumns) {
+    const QString key = QStringLiteral("DataId");
     if (sortedColumns.isEmpty())
-        return kDefaultOrderBy;
+        return defaultOrderBy(key);
     const QStringList known = dataColumnNames();
-    QStringList parts;
+    QStringList terms;
     for (const SortColumn& column : sortedColumns) {
         // Only names of Data's columns reach the text: a sort key is never free SQL.
         if (!known.contains(column.field))
             throw std::invalid_argument("unknown sort column: " + column.field.toStdString());
-        parts << (column.descending ? column.field + QStringLiteral(" DESC") : column.field);
+        terms << orderTerm(column.field, column.descending);
     }
-    return QStringLiteral("order by ") + parts.join(QStringLiteral(", ")) + QLatin1Char(';');
+    return orderLine(terms, key);
 }
 
 Statement documentSearchStatement(const QString& orderBy) {

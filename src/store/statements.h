@@ -40,7 +40,9 @@ struct SortColumn {
 };
 
 // The last line of a document window's search statement for the sort state of its columns,
-// in grid column order: "order by F1 DESC, T4;", or "order by N, DateTime;" when none is sorted.
+// in grid column order, ended by the record key: "order by F1 DESC, T4 COLLATE ru_ci, DataId;",
+// or "order by N, DateTime, DataId;" when none is sorted. Texts (T1..T10, Comment) sort in the
+// one text order (store/text_collation.h).
 QString orderByLine(const QVector<SortColumn>& sortedColumns);
 
 // The search statement rebuilt with a new last line (after a sort change of the grid).

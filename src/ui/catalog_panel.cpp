@@ -2,6 +2,7 @@
 
 #include "docs/cell_text.h"
 #include "grid/data_grid.h"
+#include "store/text_collation.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -74,7 +75,8 @@ void CatalogPanel::showEntries() {
         const bool byName = grid_->columns().at(column).field == QLatin1String("FileName");
         const bool descending = state == grid::SortState::Descending;
         const auto before = [byName](const app::CatalogEntry& a, const app::CatalogEntry& b) {
-            return byName ? a.fileName.localeAwareCompare(b.fileName) < 0 : a.dataTime < b.dataTime;
+            return byName ? store::compareTexts(a.fileName, b.fileName) < 0
+                          : a.dataTime < b.dataTime;
         };
         std::stable_sort(shown.begin(), shown.end(),
                          [&](const app::CatalogEntry& a, const app::CatalogEntry& b) {

@@ -64,10 +64,7 @@ void loadReceivedRows(grid::DataGrid& grid, const store::Database& database, int
         if (!fields.contains(column.field))
             fields.append(column.field);
     }
-    docs::GridRows rows = docs::readGridRows(
-        database, store::ADOQuery_CommSearch(),
-        {{QStringLiteral("PDeviceListId"), deviceListId}, {QStringLiteral("PDeviceNArc"), archive}},
-        fields);
+    docs::GridRows rows = docs::readReceivedRows(database, deviceListId, archive, fields);
     grid.setRows(rows.fields, std::move(rows.rows));
 }
 

@@ -3,7 +3,7 @@
 #include "docs/document_export.h"
 #include "docs/document_records.h"
 #include "docs/export_format.h"
-#include "docs/grid_rows.h"
+#include "docs/file_records.h"
 #include "grid/data_grid.h"
 #include "store/statements.h"
 #include "store/store_error.h"
@@ -13,6 +13,7 @@
 #include "ui/grid_columns.h"
 #include "ui/name_prompt.h"
 #include "ui/prompter.h"
+#include "ui/record_rows.h"
 #include "ui/report_preview.h"
 
 #include <QCloseEvent>
@@ -90,9 +91,8 @@ void DocumentWindow::setFile(int fileNameId, const QString& fileName) {
 
 bool DocumentWindow::readRows() {
     try {
-        docs::GridRows rows = docs::readGridRows(
-            host_.database(), search_, {{QStringLiteral("PFileNameId"), fileNameId_}}, fields_);
-        grid_->setRows(rows.fields, std::move(rows.rows));
+        grid_->setSource(fields_, std::make_unique<RecordRows>(std::make_unique<docs::FileRecords>(
+                                      host_.database(), fileNameId_, order_, fields_)));
         rowsOpen_ = true;
     } catch (const store::StoreError&) {
         grid_->clearRows();
@@ -116,13 +116,14 @@ void DocumentWindow::ApplySortOrder() {
     QVector<docs::ColumnSortState> states;
     for (int column = 0; column < static_cast<int>(grid_->columns().size()); ++column)
         states.append({grid_->columns()[column].field, columnSort(grid_->sortState(column))});
-    search_ = docs::sortedSearchStatement(states);
+    order_ = docs::recordOrder(states);
+    search_ = store::documentSearchStatement(store::orderByLine(order_));
     ReloadRows();
 }
 
 void DocumentWindow::PrintDocument() {
     if (rowsOpen_)
-        printDocument(host_.database(), fileNameId_, kind_, search_, host_.prompter(), this,
+        printDocument(host_.database(), fileNameId_, kind_, order_, host_.prompter(), this,
                       platformPrintDialog(),
                       [this](const QString& section) { host_.showHelp(section); });
 }
@@ -142,7 +143,7 @@ void DocumentWindow::ExportDocument() {
         docs::exportFormats().value(choice.filter, docs::exportFormats().first()).format);
     try {
         BusyWork busy;
-        docs::exportDocumentAs(target.format, host_.database(), fileNameId_, kind_, search_,
+        docs::exportDocumentAs(target.format, host_.database(), fileNameId_, kind_, order_,
                                target.path, [&busy] { busy.turn(); });
     } catch (const store::StoreError&) {
         host_.prompter().error(this, docs::exportFailedText());

@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "docs/document_kind.h"
+#include "docs/file_records.h"
 #include "store/statement.h"
 
 #include <QVariantList>
@@ -47,7 +48,9 @@ public:
     void ExportDocument();
 
     grid::DataGrid& grid() const { return *grid_; }
-    // The statement the rows are read with, ordered as the grid shows them.
+    // The order of the rows as the grid, the report and the export show them, and the search
+    // statement of that order.
+    const docs::RecordOrder& recordOrder() const { return order_; }
     const store::Statement& searchStatement() const { return search_; }
     bool rowsOpen() const { return rowsOpen_; }
     // Shows the window and makes it the active one, leaving it maximised or normal as it is.
@@ -76,6 +79,7 @@ private:
     QStringList fields_;  // read for the grid: the record key and the columns' fields
     int fileNameId_ = 0;
     QString fileName_;
+    docs::RecordOrder order_;
     store::Statement search_;
     bool rowsOpen_ = false;
 };

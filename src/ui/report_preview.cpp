@@ -447,13 +447,13 @@ void ReportPreview::showHelp() {
 }
 
 void printDocument(const store::Database& database, int fileNameId, const docs::DocumentKind& kind,
-                   const store::Statement& search, Prompter& prompter, QWidget* parent,
+                   const docs::RecordOrder& order, Prompter& prompter, QWidget* parent,
                    const PrinterChooser& chooser,
                    const std::function<void(const QString& section)>& openHelp) {
     report::Preparation prepared;
     try {
         BusyWork busy;
-        prepared = docs::prepareDocumentReport(database, fileNameId, kind, search,
+        prepared = docs::prepareDocumentReport(database, fileNameId, kind, order,
                                                [&busy] { busy.turn(); });
     } catch (const store::StoreError&) {
         prompter.error(parent, docs::printFailedText());

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "docs/document_kind.h"
+#include "docs/file_records.h"
 #include "report/prepared_report.h"
-#include "store/statement.h"
 
 #include <QDialog>
 
@@ -99,12 +99,12 @@ private:
     QRect foundCell_;
 };
 
-// The print command of a document window: the file's rows read with a copy of the grid's
-// search statement (so in its order), the report prepared and shown modally in the preview.
+// The print command of a document window: the file's rows read in the grid's order, the
+// report prepared and shown modally in the preview.
 // "Не могу напечатать файл!" when the rows cannot be read; the engine's reason when the
 // preparation fails. openHelp receives the preview's help requests.
 void printDocument(const store::Database& database, int fileNameId, const docs::DocumentKind& kind,
-                   const store::Statement& search, Prompter& prompter, QWidget* parent,
+                   const docs::RecordOrder& order, Prompter& prompter, QWidget* parent,
                    const PrinterChooser& chooser = platformPrintDialog(),
                    const std::function<void(const QString& section)>& openHelp = {});
 

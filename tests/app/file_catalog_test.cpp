@@ -49,9 +49,9 @@ TEST_F(FileCatalogTest, FilesAreCreatedSavedListedAndDeletedByTheirOwnIds) {
     const std::optional<QVector<CatalogEntry>> listed = files.savedFiles();
     ASSERT_TRUE(listed);
     ASSERT_EQ(listed->size(), 2);
-    EXPECT_EQ(listed->at(1).fileName, typed);  // by name: Latin before Cyrillic
-    EXPECT_EQ(listed->at(1).deviceListId, 2);
-    EXPECT_TRUE(listed->at(0).dataTime.isValid());
+    EXPECT_EQ(listed->at(0).fileName, typed);  // by name in Russian order: Cyrillic first
+    EXPECT_EQ(listed->at(0).deviceListId, 2);
+    EXPECT_TRUE(listed->at(1).dataTime.isValid());
 
     addRecords(*second, 3);
     addRecords(*first, 1);

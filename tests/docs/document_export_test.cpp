@@ -43,7 +43,7 @@ protected:
 TEST_F(DocumentExport, EmptyFileGivesTheHeaderRowOnly) {
     const int file = addSavedFile(QStringLiteral("пустой"), 1);
     xls::TvteXLSWorkbook workbook;
-    fillExportWorkbook(workbook, db_, file, oskKind(), store::ADOQuery_Search());
+    fillExportWorkbook(workbook, db_, file, oskKind(), RecordOrder());
     ASSERT_EQ(workbook.SheetCount(), 1);
     xls::TvteXLSWorksheet& sheet = workbook.Sheet(0);
     EXPECT_EQ(sheet.Name(), QStringLiteral("Sheet1"));
@@ -86,7 +86,7 @@ TEST_F(DocumentExport, EachFieldBecomesTheCellKindOfItsType) {
                      {"T9", "строка 1\r\nстрока 2\rконец"}});
     addRecord(file, {{"N", 8}, {"DateTime", "2024-03-06 00:00:00"}, {"Comment", ""}});
     xls::TvteXLSWorkbook workbook;
-    fillExportWorkbook(workbook, db_, file, vtrKind(), store::ADOQuery_Search());
+    fillExportWorkbook(workbook, db_, file, vtrKind(), RecordOrder());
     xls::TvteXLSWorksheet& sheet = workbook.Sheet(0);
     EXPECT_EQ(rowOf(sheet, 1, 12),
               (QStringList{"n:7", "s:05.03.2024 9:07:05", "n:3", "s:", "s:Бетон", "s:", "n:12.5",
@@ -97,7 +97,7 @@ TEST_F(DocumentExport, EachFieldBecomesTheCellKindOfItsType) {
     EXPECT_EQ(sheet.MaxRow(), 2);
 }
 
-TEST_F(DocumentExport, RowsFollowTheSearchStatementsOrderAndOnlyThisFile) {
+TEST_F(DocumentExport, RowsFollowTheGridsOrderAndOnlyThisFile) {
     const int file = addSavedFile(QStringLiteral("ОСК"), 1);
     const int other = addSavedFile(QStringLiteral("другой"), 1);
     addRecord(file, {{"N", 2}, {"DateTime", "2024-01-01 10:00:00"}, {"F1", 5}, {"T4", "Б"}});
@@ -106,11 +106,10 @@ TEST_F(DocumentExport, RowsFollowTheSearchStatementsOrderAndOnlyThisFile) {
     addRecord(file, {{"N", 1}, {"DateTime", "2024-01-01 09:00:00"}, {"F1", 6}, {"T4", "Б"}});
 
     xls::TvteXLSWorkbook byDefault;
-    fillExportWorkbook(byDefault, db_, file, oskKind(), store::ADOQuery_Search());
+    fillExportWorkbook(byDefault, db_, file, oskKind(), RecordOrder());
     EXPECT_EQ(column(byDefault.Sheet(0), 6), (QStringList{"s:d, мм", "n:6", "n:7", "n:5"}));
 
-    const store::Statement sorted = store::documentSearchStatement(
-        store::orderByLine({{QStringLiteral("T4"), false}, {QStringLiteral("F1"), true}}));
+    const RecordOrder sorted{{QStringLiteral("T4"), false}, {QStringLiteral("F1"), true}};
     xls::TvteXLSWorkbook bySort;
     fillExportWorkbook(bySort, db_, file, oskKind(), sorted);
     EXPECT_EQ(column(bySort.Sheet(0), 6), (QStringList{"s:d, мм", "n:7", "n:6", "n:5"}));
@@ -122,7 +121,7 @@ TEST_F(DocumentExport, ExactlyOneFullSheetNeedsNoSecondSheet) {
     const int file = addSavedFile(QStringLiteral("ровно"), 1);
     addNumberedRecords(file, kRecordsPerSheet);
     xls::TvteXLSWorkbook workbook;
-    fillExportWorkbook(workbook, db_, file, oskKind(), store::ADOQuery_Search());
+    fillExportWorkbook(workbook, db_, file, oskKind(), RecordOrder());
     ASSERT_EQ(workbook.SheetCount(), 1);
     EXPECT_EQ(workbook.Sheet(0).MaxRow(), 65535);
     EXPECT_EQ(cell(workbook.Sheet(0), 0, 65535), QStringLiteral("n:65535"));
@@ -136,8 +135,7 @@ TEST_F(DocumentExport, UnreadableRowsWriteNothingAndKeepAnOldFile) {
     old.write("old workbook");
     old.close();
     db_.close();
-    EXPECT_THROW(exportDocument(db_, file, oskKind(), store::ADOQuery_Search(), path),
-                 store::StoreError);
+    EXPECT_THROW(exportDocument(db_, file, oskKind(), RecordOrder(), path), store::StoreError);
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), QByteArray("old workbook"));
 }
@@ -178,7 +176,7 @@ TEST_F(WallClockExport, TimeInAClockChangeGapIsKept) {
     const int file = addSavedFile(QStringLiteral("ВТР"), 2);
     addRecord(file, {{"N", 1}, {"DateTime", "2024-03-31 02:30:00"}});
     xls::TvteXLSWorkbook workbook;
-    fillExportWorkbook(workbook, db_, file, vtrKind(), store::ADOQuery_Search());
+    fillExportWorkbook(workbook, db_, file, vtrKind(), RecordOrder());
     const xls::TvteXLSRange range = workbook.Sheet(0).GetRange(1, 1, 1, 1);
     EXPECT_EQ(range.Text(), QStringLiteral("31.03.2024 2:30:00"));
 }

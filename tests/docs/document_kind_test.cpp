@@ -64,30 +64,31 @@ TEST(DocumentKindTables, EveryFieldIsARecordColumnAndReportsFillTheirLine) {
     }
 }
 
-TEST(CellTexts, GridAndReportFormatsInTheUsersLocaleAndTheReportsComma) {
+TEST(CellTexts, GridAndReportFormatNumbersWithTheUsersDecimalSeparator) {
     const QDateTime measured(QDate(2024, 3, 31), QTime(2, 30, 5), Qt::UTC);
     const struct {
         QVariant value;
         DisplayFormat format;
-        const char* grid;         // Russian user
-        const char* gridEnglish;  // English (United States) user
-        const char* report;       // Russian user; the report's own formats use "," everywhere
+        const char* grid;           // Russian user
+        const char* gridEnglish;    // English (United States) user
+        const char* report;         // Russian user
+        const char* reportEnglish;  // English (United States) user
     } cases[] = {
-        {12.0, DisplayFormat::OneDecimal, "12,0", "12.0", "12,0"},
-        {0.5, DisplayFormat::TwoDecimals, "0,50", "0.50", "0,50"},
-        {-0.004, DisplayFormat::TwoDecimals, "0,00", "0.00", "0,00"},
-        {2.675, DisplayFormat::TwoDecimals, "2,68", "2.68", "2,68"},
-        {-9.96, DisplayFormat::OneDecimal, "-10,0", "-10.0", "-10,0"},
-        {3.25, DisplayFormat::OneDecimal, "3,3", "3.3", "3,3"},
-        {5204.7, DisplayFormat::None, "5204,7", "5204.7", "5204,7"},
-        {1234567, DisplayFormat::None, "1234567", "1234567", "1234567"},
-        {QStringLiteral("23,5"), DisplayFormat::TwoDecimals, "23,5", "23,5", "23,50"},
-        {QStringLiteral(" 7.25 "), DisplayFormat::OneDecimal, " 7.25 ", " 7.25 ", "7,3"},
-        {QStringLiteral("Изгиб"), DisplayFormat::TwoDecimals, "Изгиб", "Изгиб", "Изгиб"},
-        {QStringLiteral("   "), DisplayFormat::TwoDecimals, "   ", "   ", ""},
-        {QVariant(), DisplayFormat::OneDecimal, "", "", ""},
+        {12.0, DisplayFormat::OneDecimal, "12,0", "12.0", "12,0", "12.0"},
+        {0.5, DisplayFormat::TwoDecimals, "0,50", "0.50", "0,50", "0.50"},
+        {-0.004, DisplayFormat::TwoDecimals, "0,00", "0.00", "0,00", "0.00"},
+        {2.675, DisplayFormat::TwoDecimals, "2,68", "2.68", "2,68", "2.68"},
+        {-9.96, DisplayFormat::OneDecimal, "-10,0", "-10.0", "-10,0", "-10.0"},
+        {3.25, DisplayFormat::OneDecimal, "3,3", "3.3", "3,3", "3.3"},
+        {5204.7, DisplayFormat::None, "5204,7", "5204.7", "5204,7", "5204.7"},
+        {1234567, DisplayFormat::None, "1234567", "1234567", "1234567", "1234567"},
+        {QStringLiteral("23,5"), DisplayFormat::TwoDecimals, "23,5", "23,5", "23,50", "23.50"},
+        {QStringLiteral(" 7.25 "), DisplayFormat::OneDecimal, " 7.25 ", " 7.25 ", "7,3", "7.3"},
+        {QStringLiteral("Изгиб"), DisplayFormat::TwoDecimals, "Изгиб", "Изгиб", "Изгиб", "Изгиб"},
+        {QStringLiteral("   "), DisplayFormat::TwoDecimals, "   ", "   ", "", ""},
+        {QVariant(), DisplayFormat::OneDecimal, "", "", "", ""},
         {measured, DisplayFormat::None, "31.03.2024 2:30:05", "3/31/2024 2:30:05 AM",
-         "31.03.2024 2:30:05"},
+         "31.03.2024 2:30:05", "3/31/2024 2:30:05 AM"},
     };
     const QLocale russian;
     for (const auto& c : cases) {
@@ -96,6 +97,7 @@ TEST(CellTexts, GridAndReportFormatsInTheUsersLocaleAndTheReportsComma) {
         EXPECT_EQ(reportText(c.value, c.format), QString::fromUtf8(c.report));
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         EXPECT_EQ(gridText(c.value, c.format), QString::fromUtf8(c.gridEnglish));
+        EXPECT_EQ(reportText(c.value, c.format), QString::fromUtf8(c.reportEnglish));
         QLocale::setDefault(russian);
     }
 }

@@ -1,6 +1,6 @@
 #include "docs/document_records.h"
 #include "docs/document_files.h"
-#include "docs/grid_rows.h"
+#include "docs/file_records.h"
 #include "store/query.h"
 #include "store/statements.h"
 #include "store/store_error.h"
@@ -69,20 +69,15 @@ TEST_F(DocumentRecords, NotesFillTheWholeColumnAndRowsReadAsTheGridShowsThem) {
     EXPECT_THROW(editNote(db_, record, full + QLatin1Char('!')), store::StoreError);
     EXPECT_EQ(firstValue(QStringLiteral("SELECT Comment FROM Data")).toString(), full);
 
-    const QVariantMap ofFile{{QStringLiteral("PFileNameId"), file}};
-    const GridRows rows = readGridRows(db_, store::ADOQuery_Search(), ofFile,
-                                       {"DataId", "N", "DateTime", "F1", "T4", "T5"});
-    ASSERT_EQ(rows.rows.size(), 1u);
-    const QVariantList& row = rows.rows[0];
-    EXPECT_EQ(row[0], QVariant(record));
-    EXPECT_EQ(row[1].typeId(), QMetaType::Int);
+    const FileRecords records(db_, file, {}, {"DataId", "N", "DateTime", "F1", "T4", "T5"});
+    ASSERT_EQ(records.count(), 1);
+    EXPECT_EQ(records.value(0, 0), QVariant(record));
+    EXPECT_EQ(records.value(0, 1).typeId(), QMetaType::Int);
     // A wall-clock reading in the hour a spring clock change skips keeps its time.
-    EXPECT_EQ(row[2].toDateTime().time(), QTime(2, 30));
-    EXPECT_EQ(row[3], QVariant(12.5));
-    EXPECT_EQ(row[4], QVariant(QStringLiteral("Б")));
-    EXPECT_TRUE(row[5].isNull());
-    EXPECT_THROW(readGridRows(db_, store::ADOQuery_Search(), ofFile, {"NoSuchField"}),
-                 store::StoreError);
+    EXPECT_EQ(records.value(0, 2).toDateTime().time(), QTime(2, 30));
+    EXPECT_EQ(records.value(0, 3), QVariant(12.5));
+    EXPECT_EQ(records.value(0, 4), QVariant(QStringLiteral("Б")));
+    EXPECT_TRUE(records.value(0, 5).isNull());
 }
 
 }  // namespace

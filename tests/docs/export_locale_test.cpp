@@ -31,7 +31,7 @@ TEST_F(ExportLocaleTest, EnglishSettingsKeepTheCenturyOfTheYear) {
         ~EnglishSettings() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
     } english;
     xls::TvteXLSWorkbook workbook;
-    fillExportWorkbook(workbook, db_, file, vtrKind(), store::ADOQuery_Search());
+    fillExportWorkbook(workbook, db_, file, vtrKind(), RecordOrder());
 
     xls::TvteXLSWorksheet& sheet = workbook.Sheet(0);
     const auto text = [&sheet](int column, int row) {

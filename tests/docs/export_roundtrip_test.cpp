@@ -78,10 +78,10 @@ protected:
     }
 
     // Exports the file and compares every cell the readers see with the database.
-    ReaderView exportAndCompare(int fileNameId, const DocumentKind& kind,
-                                const store::Statement& search, const QString& orderBy) {
+    ReaderView exportAndCompare(int fileNameId, const DocumentKind& kind, const RecordOrder& order,
+                                const QString& orderBy) {
         const QString path = dir_.filePath(QStringLiteral("export.xls"));
-        exportDocument(db_, fileNameId, kind, search, path);
+        exportDocument(db_, fileNameId, kind, order, path);
         const ReaderView view = readWithIndependentReaders(path);
         EXPECT_EQ(view.problem, QString());
         EXPECT_EQ(view.streams, QStringList{QStringLiteral("Workbook")});
@@ -98,8 +98,7 @@ protected:
 
 TEST_F(ExportRoundTrip, EmptyFileIsAHeaderRowInTheMiniStream) {
     const int file = addSavedFile(QStringLiteral("пустой"), 1);
-    const ReaderView view =
-        exportAndCompare(file, oskKind(), store::ADOQuery_Search(), "N, DateTime");
+    const ReaderView view = exportAndCompare(file, oskKind(), RecordOrder(), "N, DateTime");
     EXPECT_GT(view.workbookSize, 0);
     EXPECT_LT(view.workbookSize, 4096);
 }
@@ -125,7 +124,7 @@ TEST_F(ExportRoundTrip, EveryKindGivesBackTheDatabaseValues) {
                          {"T9", "0,5"},
                          {"Comment", kWideText + QStringLiteral("\r\n") + kWideText}});
         addRecord(file, {{"N", 42}});  // every other field null
-        exportAndCompare(file, *kind, store::ADOQuery_Search(), "N, DateTime");
+        exportAndCompare(file, *kind, RecordOrder(), "N, DateTime");
     }
 }
 
@@ -143,22 +142,20 @@ TEST_F(ExportRoundTrip, LongTextsAcrossContinueRecordsComeBackWhole) {
         addRecord(file, {{"N", n}, {"T1", QString(50 - n % 3, QChar(0x0416))}, {"Comment", note}});
     }
     connection.commit();
-    exportAndCompare(file, oskKind(), store::ADOQuery_Search(), "N, DateTime");
+    exportAndCompare(file, oskKind(), RecordOrder(), "N, DateTime");
 }
 
 TEST_F(ExportRoundTrip, SortedExportKeepsTheSortedOrder) {
     const int file = addSavedFile(QStringLiteral("ВТР"), 2);
     addNumberedRecords(file, 30);
-    const store::Statement search = store::documentSearchStatement(
-        store::orderByLine({{QStringLiteral("T8"), true}, {QStringLiteral("F1"), false}}));
-    exportAndCompare(file, vtrKind(), search, "T8 DESC, F1");
+    exportAndCompare(file, vtrKind(), {{QStringLiteral("T8"), true}, {QStringLiteral("F1"), false}},
+                     "T8 COLLATE ru_ci DESC, F1, DataId");
 }
 
 TEST_F(ExportRoundTrip, MoreRecordsThanOneSheetHoldsAllComeBack) {
     const int file = addSavedFile(QStringLiteral("большой"), 5);
     addNumberedRecords(file, kRecordsPerSheet + 3);
-    const ReaderView view =
-        exportAndCompare(file, vtrAsphaltKind(), store::ADOQuery_Search(), "N, DateTime");
+    const ReaderView view = exportAndCompare(file, vtrAsphaltKind(), RecordOrder(), "N, DateTime");
     EXPECT_EQ(view.sheets.size(), 2);
 }
 

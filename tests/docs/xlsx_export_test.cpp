@@ -118,9 +118,8 @@ TEST_F(XlsxExport, EveryKindGivesBackTheStoredCellsTypedAndReadyToFilter) {
         addRecord(file, {{"N", 33}});  // every other field null
 
         const QString path = dir_.filePath(QStringLiteral("export.xlsx"));
-        const store::Statement search =
-            store::documentSearchStatement(store::orderByLine({{"F1", true}, {"N", false}}));
-        exportDocumentAs(ExportFormat::Xlsx, db_, file, kind, search, path);
+        const RecordOrder order{{"F1", true}, {"N", false}};
+        exportDocumentAs(ExportFormat::Xlsx, db_, file, kind, order, path);
 
         const QJsonObject book = readBack(path);
         EXPECT_EQ(book.value("title").toString(), names[k]);
@@ -168,7 +167,7 @@ TEST_F(XlsxExport, FurtherSheetsGoOnUnderTheHeader) {
     const int file = addSavedFile(QStringLiteral("Асфальт"), 5);
     addNumberedRecords(file, 5);
     const QString path = dir_.filePath(QStringLiteral("split.xlsx"));
-    exportXlsxDocument(db_, file, vtrAsphaltKind(), store::ADOQuery_Search(), path, {}, 2);
+    exportXlsxDocument(db_, file, vtrAsphaltKind(), RecordOrder(), path, {}, 2);
     const QJsonArray sheets = readBack(path, true).value("sheets").toArray();
     ASSERT_EQ(sheets.size(), 3);
     const QJsonArray expected[] = {{"N", 1, 2}, {"N", 3, 4}, {"N", 5}};
@@ -192,7 +191,7 @@ TEST_F(XlsxExport, HundredThousandRecordsStayOnOneFilteredSheet) {
                                          "N) SELECT %1, v FROM n")
                               .arg(file)));
     const QString path = dir_.filePath(QStringLiteral("large.xlsx"));
-    exportDocumentAs(ExportFormat::Xlsx, db_, file, oskKind(), store::ADOQuery_Search(), path);
+    exportDocumentAs(ExportFormat::Xlsx, db_, file, oskKind(), RecordOrder(), path);
     const QJsonArray sheets = readBack(path, true).value("sheets").toArray();
     ASSERT_EQ(sheets.size(), 1);
     const QJsonObject sheet = sheets[0].toObject();
@@ -213,7 +212,7 @@ TEST_F(XlsxExport, FailureLeavesTheOldFileAndNoPartialOne) {
     const QDir folder(dir_.filePath(QStringLiteral("out")));
     ASSERT_TRUE(QDir().mkpath(folder.path()));
     const QString path = folder.filePath(QStringLiteral("export.xlsx"));
-    exportDocumentAs(ExportFormat::Xlsx, db_, file, oskKind(), store::ADOQuery_Search(), path);
+    exportDocumentAs(ExportFormat::Xlsx, db_, file, oskKind(), RecordOrder(), path);
     QFile old(path);
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     const QByteArray before = old.readAll();
@@ -227,8 +226,7 @@ TEST_F(XlsxExport, FailureLeavesTheOldFileAndNoPartialOne) {
             const test::FileSizeLimit small(limit);
             ASSERT_TRUE(small.active());
             try {
-                exportDocumentAs(ExportFormat::Xlsx, db_, file, oskKind(), store::ADOQuery_Search(),
-                                 path);
+                exportDocumentAs(ExportFormat::Xlsx, db_, file, oskKind(), RecordOrder(), path);
             } catch (const ExportWriteError& error) {
                 failure = error.message();
             }
@@ -244,7 +242,7 @@ TEST_F(XlsxExport, FailureLeavesTheOldFileAndNoPartialOne) {
 
     const QString missing = dir_.filePath(QStringLiteral("no/such/folder/export.xlsx"));
     try {
-        exportXlsxDocument(db_, file, oskKind(), store::ADOQuery_Search(), missing);
+        exportXlsxDocument(db_, file, oskKind(), RecordOrder(), missing);
         ADD_FAILURE() << "a missing folder was written to";
     } catch (const xlsx::XlsxError& error) {
         EXPECT_EQ(error.message(), QString::fromLocal8Bit(std::strerror(ENOENT)));

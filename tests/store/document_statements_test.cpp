@@ -54,11 +54,11 @@ TEST_F(DocumentStatementsTest, SearchAndPrintListTheFileByNumberThenDateTime) {
 }
 
 TEST_F(DocumentStatementsTest, OrderByLineJoinsTheSortedColumnsInGridOrder) {
-    EXPECT_EQ(orderByLine({}), QStringLiteral("order by N, DateTime;"));
+    EXPECT_EQ(orderByLine({}), QStringLiteral("order by N, DateTime, DataId;"));
     EXPECT_EQ(orderByLine({{QStringLiteral("F1"), true}, {QStringLiteral("T4"), false}}),
-              QStringLiteral("order by F1 DESC, T4;"));
-    EXPECT_EQ(orderByLine({{QStringLiteral("DateTime"), true}}),
-              QStringLiteral("order by DateTime DESC;"));
+              QStringLiteral("order by F1 DESC, T4 COLLATE ru_ci, DataId;"));
+    EXPECT_EQ(orderByLine({{QStringLiteral("DateTime"), true}, {QStringLiteral("Comment"), true}}),
+              QStringLiteral("order by DateTime DESC, Comment COLLATE ru_ci DESC, DataId;"));
 }
 
 TEST_F(DocumentStatementsTest, OrderByLineRefusesAnythingButAColumnOfData) {
@@ -73,7 +73,7 @@ TEST_F(DocumentStatementsTest, RebuiltSearchRunsWithTheNewLastLineAndPrintFollow
     const Statement rebuilt = documentSearchStatement(
         orderByLine({{QStringLiteral("F1"), true}, {QStringLiteral("T4"), false}}));
     EXPECT_EQ(rebuilt.text, QStringLiteral("select *\nfrom [Data]\nwhere FileNameId=:PFileNameId\n"
-                                           "order by F1 DESC, T4;"));
+                                           "order by F1 DESC, T4 COLLATE ru_ci, DataId;"));
     EXPECT_EQ(order(rebuilt), QStringLiteral("1.03 2.02 2.01 3.01"));
 
     const Statement print = printStatementFor(rebuilt);

@@ -1,6 +1,7 @@
 #include "main_window_fixture.h"
 #include "xlrd_sheet.h"
 
+#include "docs/document_report.h"
 #include "grid/data_grid.h"
 #include "grid/rows_mime.h"
 #include "ui/document_window.h"
@@ -117,18 +118,19 @@ TEST_F(DocumentWindowTest, TitleClicksOrderTheRowsByTheColumnsInColumnOrder) {
     ui::DocumentWindow& document = newDocument("A_NewVTR");
     addNumbered(document, {3, 1, 2});
     document.ReloadRows();
-    EXPECT_EQ(lastLine(document), QStringLiteral("order by N, DateTime;"));
+    EXPECT_EQ(lastLine(document), QStringLiteral("order by N, DateTime, DataId;"));
     EXPECT_EQ(shown(document, "N"), (QVariantList{1, 2, 3}));
 
     const QList<std::tuple<const char*, Qt::KeyboardModifiers, const char*>> clicks{
-        {"T1", Qt::NoModifier, "order by T1;"},
-        {"T1", Qt::NoModifier, "order by T1 DESC;"},
-        {"N", Qt::ShiftModifier, "order by N, T1 DESC;"},  // column order, not click order
-        {"T2", Qt::ShiftModifier, "order by N, T1 DESC, T2;"},
-        {"T1", Qt::ControlModifier, "order by N, T2;"},
-        {"F1", Qt::NoModifier, "order by F1;"},
-        {"F1", Qt::ControlModifier, "order by N, DateTime;"},
-        {"F1", Qt::NoModifier, "order by F1;"}};
+        {"T1", Qt::NoModifier, "order by T1 COLLATE ru_ci, DataId;"},
+        {"T1", Qt::NoModifier, "order by T1 COLLATE ru_ci DESC, DataId;"},
+        // column order, not click order
+        {"N", Qt::ShiftModifier, "order by N, T1 COLLATE ru_ci DESC, DataId;"},
+        {"T2", Qt::ShiftModifier, "order by N, T1 COLLATE ru_ci DESC, T2 COLLATE ru_ci, DataId;"},
+        {"T1", Qt::ControlModifier, "order by N, T2 COLLATE ru_ci, DataId;"},
+        {"F1", Qt::NoModifier, "order by F1, DataId;"},
+        {"F1", Qt::ControlModifier, "order by N, DateTime, DataId;"},
+        {"F1", Qt::NoModifier, "order by F1, DataId;"}};
     for (const auto& [field, modifiers, line] : clicks) {
         click(document, field, modifiers);
         EXPECT_EQ(lastLine(document), QString::fromUtf8(line)) << field;
@@ -145,7 +147,79 @@ TEST_F(DocumentWindowTest, TitleClicksOrderTheRowsByTheColumnsInColumnOrder) {
     grid.setSortState(shape, grid::SortState::Descending);
     click(document, "T2", Qt::ShiftModifier);
     click(document, "T8", Qt::ShiftModifier);
-    EXPECT_EQ(lastLine(document), QStringLiteral("order by F1, T8, T3 DESC, T2;"));
+    EXPECT_EQ(lastLine(document),
+              QStringLiteral("order by F1, T8 COLLATE ru_ci, T3 COLLATE ru_ci DESC, "
+                             "T2 COLLATE ru_ci, DataId;"));
+}
+
+TEST_F(DocumentWindowTest, TextsSortInRussianOrderAndGridReportAndExportShowTheSameRows) {
+    ui::DocumentWindow& document = newDocument("A_NewVTR");
+    const QStringList materials{"Ж",   "Ёмкость",       "бетон", "Арматура",
+                                "Ель", "Бетон тяжелый", "zeta",  "Alpha"};
+    for (int n = 0; n < materials.size(); ++n)
+        sql(QStringLiteral("INSERT INTO Data (FileNameId, N, T1) VALUES (%1, %2, '%3')")
+                .arg(document.FileNameId())
+                .arg(n + 1)
+                .arg(materials[n]));
+    // Equal texts follow their DataId in either direction.
+    for (int twin : {2, 1})
+        sql(QStringLiteral("INSERT INTO Data (FileNameId, N, T1) VALUES (%1, %2, 'Ж')")
+                .arg(document.FileNameId())
+                .arg(100 + twin));
+    click(document, "T1");
+    const QVariantList expected{"Арматура", "бетон", "Бетон тяжелый", "Ель", "Ёмкость", "Ж",
+                                "Ж",        "Ж",     "Alpha",         "zeta"};
+    EXPECT_EQ(shown(document, "T1"), expected);
+    EXPECT_EQ(shown(document, "N").mid(5, 3), (QVariantList{1, 102, 101}));
+    click(document, "T1");
+    EXPECT_EQ(shown(document, "N").mid(2, 3), (QVariantList{1, 102, 101}));
+
+    // The report and the export list the rows the grid shows, one for one.
+    const QVariantList gridNumbers = shown(document, "N");
+    const std::unique_ptr<report::RowSource> printed = docs::openPrintRows(
+        window().database(), document.FileNameId(), docs::vtrKind(), document.recordOrder());
+    QVariantList printedNumbers;
+    while (printed->next())
+        printedNumbers << printed->value(printed->fieldIndex(QStringLiteral("N")));
+    EXPECT_EQ(printedNumbers, gridNumbers);
+    QTemporaryDir folder;
+    prompter_.fileNames = {folder.filePath(QStringLiteral("sorted.xls"))};
+    action("A_Exp2Excel")->trigger();
+    QVariantList exportedNumbers;
+    for (const QJsonValue& row : firstSheetRows(folder.filePath(QStringLiteral("sorted.xls"))))
+        exportedNumbers << row[0].toVariant();
+    exportedNumbers.removeFirst();  // the header
+    ASSERT_EQ(exportedNumbers.size(), gridNumbers.size());
+    for (int row = 0; row < gridNumbers.size(); ++row)
+        EXPECT_EQ(exportedNumbers[row].toInt(), gridNumbers[row].toInt()) << row;
+}
+
+TEST_F(DocumentWindowTest, ALargeFileScrollsToItsEndAndEveryRowCanBeSelectedAndDeleted) {
+    ui::DocumentWindow& document = newDocument("A_NewOSK");
+    sql(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                       "WHERE i < 3000) INSERT INTO Data (FileNameId, N, T4) "
+                       "SELECT %1, i, 'режим ' || (i % 7) FROM n")
+            .arg(document.FileNameId()));
+    click(document, "T4");
+    click(document, "T4");
+    grid::DataGrid& grid = document.grid();
+    ASSERT_EQ(grid.rowCount(), 3000);
+    // The last rows, read when they come into view: "режим 6" downwards, the largest id last.
+    grid.scrollToBottom();
+    grid.setCurrentRow(2999);
+    EXPECT_EQ(grid.currentValue(QStringLiteral("T4")), QVariant(QStringLiteral("режим 0")));
+    EXPECT_EQ(grid.currentValue(QStringLiteral("N")), QVariant(2996));
+    EXPECT_EQ(grid.model()->index(2999, grid.columnOfField(QStringLiteral("N"))).data(),
+              QVariant(QStringLiteral("2996")));
+
+    QKeyEvent selectAll(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier);
+    QApplication::sendEvent(&grid, &selectAll);
+    EXPECT_EQ(grid.selectedKeys().size(), 3000);
+    prompter_.answers = {PromptButton::Ok};
+    pressCtrlDelete(document);
+    EXPECT_EQ(said(), QStringList{"Веларон: Удалить строки?"});
+    EXPECT_EQ(recordsOf(document), 0);
+    EXPECT_EQ(grid.rowCount(), 0);
 }
 
 TEST_F(DocumentWindowTest, DropsComeOnlyFromTheKindsReceiveGridAndAddEveryRowEachTime) {

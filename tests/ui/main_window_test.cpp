@@ -19,6 +19,8 @@
 
 #include "support/other_connection.h"
 
+#include <algorithm>
+
 namespace vlr::test {
 namespace {
 
@@ -380,6 +382,33 @@ TEST_F(MainWindowTest, TheCatalogPanelHidesAndShowsAgainWithTheListReadAnew) {
     emit panel->rowDoubleClicked();
     EXPECT_EQ(captions(window().documentWindows()),
               QStringList{QStringLiteral("Из другого окна - ОСК-К9")});
+
+    // Names listed in the one text order, by the statement and by a click on their title.
+    for (const char* name : {"Ж", "Ёмкость", "бетон", "Арматура", "Ель", "Бетон тяжелый", "zeta"})
+        sql(QStringLiteral("INSERT INTO Catalog (FileName, FileSaved, DeviceListId) VALUES "
+                           "('%1', 1, 1)")
+                .arg(QString::fromUtf8(name)));
+    action("A_Catalog")->trigger();
+    action("A_Catalog")->trigger();
+    const auto names = [panel] {
+        QStringList listed;
+        for (int row = 0; row < panel->rowCount(); ++row)
+            listed << panel->DBGridPro_Catalog()->value(row, QStringLiteral("FileName")).toString();
+        return listed;
+    };
+    const QStringList ordered{"Арматура", "бетон", "Бетон тяжелый",   "Ель",
+                              "Ёмкость",  "Ж",     "Из другого окна", "zeta"};
+    EXPECT_EQ(names(), ordered);
+    grid::DataGrid* catalog = panel->DBGridPro_Catalog();
+    catalog->clickTitle(catalog->columnOfField(QStringLiteral("FileName")), Qt::NoModifier);
+    EXPECT_EQ(names(), ordered);
+    catalog->clickTitle(catalog->columnOfField(QStringLiteral("FileName")), Qt::NoModifier);
+    QStringList reversed = ordered;
+    std::reverse(reversed.begin(), reversed.end());
+    EXPECT_EQ(names(), reversed);
+    catalog->clickTitle(catalog->columnOfField(QStringLiteral("FileName")), Qt::ControlModifier);
+    // Back in the catalog's own order: the one it had before the clicks.
+    EXPECT_EQ(names(), ordered);
 }
 
 TEST_F(MainWindowTest, HelpShowsTheManualOrSaysWhereItShouldBe) {

@@ -134,7 +134,7 @@ TEST_F(ReportPreviewTest, PreviewCommandsAndPrintingChosenPages) {
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(preview, &escape);
     });
-    printDocument(db_, file, docs::oskKind(), store::ADOQuery_Search(), prompter_, nullptr, toPdf,
+    printDocument(db_, file, docs::oskKind(), docs::RecordOrder(), prompter_, nullptr, toPdf,
                   [&](const QString& section) { helpSections << section; });
 
     EXPECT_TRUE(driven);
@@ -211,8 +211,7 @@ TEST_F(ReportPreviewTest, PrintingShowsItsProgressAndOtmenaStopsItCleanly) {
 
 TEST_F(ReportPreviewTest, UnreadableRowsAreReportedWithoutAPreview) {
     const int file = fileOf(1);
-    const store::Statement broken =
-        store::documentSearchStatement(QStringLiteral("order by NoSuchField;"));
+    const docs::RecordOrder broken{{QStringLiteral("NoSuchField"), false}};
     printDocument(db_, file, docs::oskKind(), broken, prompter_, nullptr,
                   [](QPrinter&, int, QWidget*) { return false; });
     ASSERT_EQ(prompter_.messages.size(), 1);

@@ -197,7 +197,7 @@ TEST_F(ReportPreviewTest, PrintingShowsItsProgressAndOtmenaStopsItCleanly) {
         driven = true;
         preview->reject();
     });
-    printDocument(db_, file, docs::oskKind(), store::ADOQuery_Search(), prompter_, nullptr, toPdf);
+    printDocument(db_, file, docs::oskKind(), docs::RecordOrder(), prompter_, nullptr, toPdf);
 
     ASSERT_TRUE(driven);
     EXPECT_TRUE(prompter_.messages.isEmpty());

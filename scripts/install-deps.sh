@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 python3-xlrd python3-olefile python3-xlwt
     fonts-liberation poppler-utils
+    postgresql-15 libqt6sql6-psql libpq-dev
 )
 
 missing=()

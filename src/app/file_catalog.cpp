@@ -20,9 +20,8 @@ std::optional<int> FileCatalog::CreateCatalogFile(const QString& name, bool save
         insert.set(kFileName, name)
             .set(QStringLiteral("PFileSaved"), saved)
             .set(QStringLiteral("PDeviceListId"), deviceListId);
-        // Run as a row set so the statement stays active and still knows the key it inserted.
-        const QVariant key = insert.open().lastInsertId();
-        insert.rows().finish();
+        insert.exec();
+        const QVariant key = insert.lastInsertedKey();
         bool isNumber = false;
         const int id = key.toInt(&isNumber);
         if (!isNumber)

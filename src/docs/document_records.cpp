@@ -1,15 +1,13 @@
 #include "docs/document_records.h"
 
 #include "store/database.h"
+#include "store/dialect.h"
 #include "store/query.h"
-#include "store/sqlite_library.h"
 #include "store/statements.h"
 #include "store/store_error.h"
+#include "store/transaction.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
-
-#include <sqlite3.h>
 
 namespace vlr::docs {
 namespace {
@@ -38,37 +36,12 @@ const store::Statement& deleteRecordStatement() {
     return statement;
 }
 
-// A failing statement may make SQLite roll the whole transaction back (a full disk, an I/O
-// error); the statements after it would then each commit on their own.
-bool insideTransaction(const store::Database& database) {
-    return sqlite3_get_autocommit(store::sqliteHandle(database.connection())) == 0;
-}
-
 const store::ParamDecl& parameter(const store::Statement& statement, const char* name) {
     for (const store::ParamDecl& decl : statement.params) {
         if (decl.name == QLatin1String(name))
             return decl;
     }
     throw store::StoreError(QStringLiteral("%1 has no parameter %2").arg(statement.name, name));
-}
-
-void begin(const store::Database& database) {
-    QSqlDatabase connection = database.connection();
-    if (!connection.transaction())
-        throw store::StoreError(connection.lastError().text());
-}
-
-void commit(const store::Database& database) {
-    QSqlDatabase connection = database.connection();
-    if (!insideTransaction(database)) {
-        connection.rollback();
-        throw store::StoreError(QStringLiteral("the transaction was rolled back"));
-    }
-    if (!connection.commit()) {
-        const QString message = connection.lastError().text();
-        connection.rollback();
-        throw store::StoreError(message);
-    }
 }
 
 }  // namespace
@@ -78,25 +51,28 @@ DropResult copyReceivedRows(const store::Database& database, int fileNameId,
     // One prepared statement for every row: preparing it again per row, with the rounding
     // trigger it fires, costs more than the copy itself.
     const store::Statement& statement = store::ADOQuery_CopyRec();
+    database.reconnectIfLost();
     QSqlQuery copy(database.connection());
-    if (!copy.prepare(statement.text))
-        throw store::StoreError(copy.lastError().text());
+    if (!copy.prepare(store::engineText(database, statement.text)))
+        throw store::StoreError(database.failureText(copy.lastError()));
     copy.bindValue(QStringLiteral(":PFileNameId"),
                    store::toParameterValue(parameter(statement, "PFileNameId"), fileNameId));
     const store::ParamDecl& receivedId = parameter(statement, "PDataId");
     DropResult result;
-    begin(database);
+    store::beginTransaction(database);
     for (int id : receivedIds) {
         copy.bindValue(QStringLiteral(":PDataId"), store::toParameterValue(receivedId, id));
         if (copy.exec()) {
             result.copied += copy.numRowsAffected();
-        } else if (insideTransaction(database)) {
+        } else if (store::transactionIntact(database)) {
             ++result.skipped;
         } else {
-            throw store::StoreError(copy.lastError().text());
+            const QString failure = database.failureText(copy.lastError());
+            store::rollbackTransaction(database);
+            throw store::StoreError(failure);
         }
     }
-    commit(database);
+    store::commitTransaction(database);
     return result;
 }
 
@@ -123,15 +99,15 @@ void editNote(const store::Database& database, int dataId, const QString& note) 
 
 void deleteRecords(const store::Database& database, const QVector<int>& dataIds) {
     store::Query remove(database, deleteRecordStatement());
-    begin(database);
+    store::beginTransaction(database);
     try {
         for (int id : dataIds)
             remove.set(QStringLiteral("PDataId"), id).exec();
     } catch (const store::StoreError&) {
-        database.connection().rollback();
+        store::rollbackTransaction(database);
         throw;
     }
-    commit(database);
+    store::commitTransaction(database);
 }
 
 bool fileHasRecords(const store::Database& database, int fileNameId) {

@@ -10,7 +10,7 @@
 namespace vlr::app {
 namespace {
 
-class FileCatalogTest : public test::TempDatabaseTest {
+class FileCatalogTest : public test::BothDatabasesTest {
 protected:
     void addRecords(int fileNameId, int count) {
         QSqlQuery query(db_.connection());
@@ -25,7 +25,7 @@ protected:
 
 // A file's life: two temporary files of one name keep their own ids, a saved one is listed, a
 // name typed with quotes is kept as typed, an over-long one leaves the file temporary.
-TEST_F(FileCatalogTest, FilesAreCreatedSavedListedAndDeletedByTheirOwnIds) {
+TEST_P(FileCatalogTest, FilesAreCreatedSavedListedAndDeletedByTheirOwnIds) {
     const FileCatalog files(db_);
     const std::optional<int> first = files.CreateCatalogFile(QStringLiteral("Таблица1"), false, 5);
     const std::optional<int> second = files.CreateCatalogFile(QStringLiteral("Таблица1"), false, 2);
@@ -61,7 +61,7 @@ TEST_F(FileCatalogTest, FilesAreCreatedSavedListedAndDeletedByTheirOwnIds) {
     EXPECT_EQ(files.savedFiles()->size(), 1);
 }
 
-TEST_F(FileCatalogTest, FailuresAreResultsAndADeleteStopsAtTheFirstFailingStatement) {
+TEST_P(FileCatalogTest, FailuresAreResultsAndADeleteStopsAtTheFirstFailingStatement) {
     const FileCatalog files(db_);
     const int id = *files.CreateCatalogFile(QStringLiteral("Протокол"), true, 1);
     addRecords(id, 2);
@@ -87,4 +87,6 @@ TEST_F(FileCatalogTest, FailuresAreResultsAndADeleteStopsAtTheFirstFailingStatem
 }
 
 }  // namespace
+VLR_ON_BOTH_DATABASES(FileCatalogTest);
+
 }  // namespace vlr::app

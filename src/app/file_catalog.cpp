@@ -42,6 +42,15 @@ bool FileCatalog::IsFileSaved(int fileNameId) const {
     }
 }
 
+std::optional<bool> FileCatalog::fileExists(int fileNameId) const {
+    try {
+        store::Query find(database_, store::ADOQuery_FindFile());
+        return find.set(kFileNameId, fileNameId).open().next();
+    } catch (const store::StoreError&) {
+        return std::nullopt;
+    }
+}
+
 bool FileCatalog::saveFile(int fileNameId, const QString& name) const {
     try {
         store::Query(database_, store::ADOQuery_SaveFile())
@@ -73,7 +82,8 @@ std::optional<QVector<CatalogEntry>> FileCatalog::savedFiles() const {
             entries.append({rows.value(QStringLiteral("FileNameId")).toInt(),
                             rows.value(QStringLiteral("FileName")).toString(),
                             rows.value(QStringLiteral("DeviceListId")).toInt(),
-                            store::fromStoredDateTime(rows.value(QStringLiteral("DataTime")))});
+                            store::fromStoredDateTime(rows.value(QStringLiteral("DataTime"))),
+                            rows.value(QStringLiteral("Station")).toString()});
         }
         return entries;
     } catch (const store::StoreError&) {

@@ -39,10 +39,11 @@ TEST_P(ReceivedRowsFileTest, AFailurePartWayLeavesNoNewFileAndSaysSo) {
                                  "Data WHEN (SELECT count(*) FROM Data) = %1 "
                                  "BEGIN SELECT RAISE(ABORT, 'диск полон'); END")
                       .arg(failingRow - 1)));
-        if (backend() == test::Backend::Server)
+        if (backend() == test::Backend::Server) {
             ASSERT_TRUE(
                 query.exec(QStringLiteral("CREATE TRIGGER disk_full BEFORE INSERT ON Data "
                                           "FOR EACH ROW EXECUTE FUNCTION disk_full()")));
+        }
         try {
             saveReceivedRows(db_, QStringLiteral("Архив"), 5, 2);
             ADD_FAILURE() << "row " << failingRow << " failed unnoticed";

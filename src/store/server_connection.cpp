@@ -15,7 +15,9 @@ namespace {
 
 PGconn* handleOf(const QSqlDatabase& connection) {
     const QVariant handle = connection.driver() ? connection.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    // PGconn is a typedef of struct pg_conn; the driver registers the pointer under either name.
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 &&
+                              qstrcmp(handle.typeName(), "pg_conn*") != 0))
         return nullptr;
     return *static_cast<PGconn* const*>(handle.constData());
 }

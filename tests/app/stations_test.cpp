@@ -98,7 +98,7 @@ TEST(StationsTest, TwoStationsShareSavedFilesAndKeepTheirOwnReceivedRows) {
         AppSession twin(first->store);
         const auto refused = twin.start(first->work.path(), url);
         ASSERT_TRUE(refused);
-        EXPECT_TRUE(refused->reason.contains(first->session.station())) << refused->reason;
+        EXPECT_TRUE(refused->reason.contains(first->session.station())) << refused->reason.toStdString();
     }
 
     // The first closes regularly while the second still holds its rows.

@@ -160,7 +160,9 @@ QVariant Query::lastInsertedKey() {
 void Query::run() {
     query_.finish();
     database_->reconnectIfLost();
-    query_.setForwardOnly(true);
+    // A server's driver reads a forward-only row set one result per row; all rows in one result
+    // are several times faster to hand over (a file of 65,535 records).
+    query_.setForwardOnly(!database_->isServer());
     if (!query_.prepare(text_))
         throw StoreError(database_->failureText(query_.lastError()));
     for (const ParamDecl& decl : statement_.params) {

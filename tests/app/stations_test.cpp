@@ -232,5 +232,31 @@ TEST(StationsTest, SavedFilesCopyToAnotherDatabaseOnceAndWhole) {
     EXPECT_EQ(rowsOnServer(server, QStringLiteral("SELECT count(*) FROM Data")), 6);
 }
 
+// A server that goes away mid-work: the statement fails naming the database and the reason, a
+// transaction leaves nothing half done, and the first statement after the server's return
+// connects again.
+TEST(StationsTest, AServerThatGoesAwayFailsClearlyAndIsReconnectedAfter) {
+    test::PgServer& server = test::PgServer::instance();
+    store::Database database;
+    database.open(store::parseDatabaseLocation(server.createDatabase()));
+    database.setStation(QStringLiteral("press-1"));
+    receive(database, 2, 1);
+
+    server.stop();
+    try {
+        receive(database, 1, 1);
+        ADD_FAILURE() << "a statement ran without a server";
+    } catch (const store::StoreError& error) {
+        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Нет связи с базой vlr_test_")))
+            << error.what();
+    }
+    EXPECT_THROW(store::saveReceivedRows(database, QStringLiteral("Опыт"), 1, 1),
+                 store::StoreError);
+    server.start();
+
+    ASSERT_EQ(store::saveReceivedRows(database, QStringLiteral("Опыт"), 1, 1).at(0).rows, 2);
+    EXPECT_EQ(received(database, 1), 2);
+}
+
 }  // namespace
 }  // namespace vlr::app

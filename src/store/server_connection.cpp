@@ -16,8 +16,8 @@ namespace {
 PGconn* handleOf(const QSqlDatabase& connection) {
     const QVariant handle = connection.driver() ? connection.driver()->handle() : QVariant();
     // PGconn is a typedef of struct pg_conn; the driver registers the pointer under either name.
-    if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 &&
-                              qstrcmp(handle.typeName(), "pg_conn*") != 0))
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
         return nullptr;
     return *static_cast<PGconn* const*>(handle.constData());
 }
@@ -95,6 +95,10 @@ QString serverFailure(const QSqlDatabase& connection, const DatabaseLocation& lo
     QString message = handle ? trimmedMessage(PQerrorMessage(handle)) : QString();
     if (message.isEmpty())
         message = QStringLiteral("сервер не ответил");
+    // libpq may learn only at the next exchange that the server is gone: an empty statement
+    // asks it (and is accepted even in a failed transaction).
+    if (handle && PQstatus(handle) == CONNECTION_OK)
+        PQclear(PQexec(handle, ""));
     if (!handle || PQstatus(handle) != CONNECTION_OK)
         return unreachable(location, message);
     return message;

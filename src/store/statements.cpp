@@ -162,7 +162,8 @@ const Statement& ADOQuery_CommSearch() {
                 param("PDeviceNArc", ParamType::Long, 0), stationParam()},
                lines({"select *", "from Data_Comm",
                       "where (Data_Comm.DeviceListId=:PDeviceListId) and "
-                      "(Data_Comm.DeviceNArc=:PDeviceNArc) and (Data_Comm.Station=:PStation)",
+                      "(Data_Comm.DeviceNArc=:PDeviceNArc) and "
+                      "(Data_Comm.Station=:PStation or Data_Comm.Station is null)",
                       "order by N, DateTime;"}));
     return s;
 }

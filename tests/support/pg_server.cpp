@@ -97,7 +97,7 @@ void PgServer::start() {
         {QStringLiteral("-D"), folder_.filePath(QStringLiteral("data")), QStringLiteral("-l"),
          folder_.filePath(QStringLiteral("server.log")), QStringLiteral("-w"), QStringLiteral("-o"),
          QStringLiteral("-c listen_addresses='' -c unix_socket_directories='%1' -c fsync=off "
-                        "-c synchronous_commit=off -c full_page_writes=off")
+                        "-c full_page_writes=off")
              .arg(folder_.path()),
          QStringLiteral("start")});
     running_ = true;

@@ -113,6 +113,8 @@ TEST_F(MainWindowTest, ExitEndsWithoutAskingAndTheNextStartRemovesTheTemporaryRo
     ASSERT_TRUE(start());
     action("A_NewVTR")->trigger();
     addRecords(window().documentWindows().at(0)->FileNameId(), 3);
+    const QVariant station = storedSetting(QStringLiteral("Station"));
+    ASSERT_FALSE(station.toString().isEmpty());
     QFile::remove(config_.filePath(QStringLiteral("vlr.ini")));
 
     int exitRequests = 0;
@@ -125,6 +127,9 @@ TEST_F(MainWindowTest, ExitEndsWithoutAskingAndTheNextStartRemovesTheTemporaryRo
     EXPECT_EQ(sql(QStringLiteral("SELECT count(*) FROM Catalog WHERE FileSaved=0")).toInt(), 1);
     EXPECT_EQ(sql(QStringLiteral("SELECT count(*) FROM Data")).toInt(), 3);
 
+    // The same station starts again (its identity is all it needs of its settings).
+    QSettings(config_.filePath(QStringLiteral("vlr.ini")), QSettings::IniFormat)
+        .setValue(QStringLiteral("1.0/Station"), station);
     ASSERT_TRUE(start());
     EXPECT_EQ(sql(QStringLiteral("SELECT count(*) FROM Catalog")).toInt(), 0);
     EXPECT_EQ(sql(QStringLiteral("SELECT count(*) FROM Data")).toInt(), 0);

@@ -11,6 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 python3-xlrd python3-olefile python3-xlwt python3-openpyxl python3-xlsxwriter
     fonts-liberation poppler-utils help2man
+    postgresql-15 libqt6sql6-psql libpq-dev
 )
 if [ "${1:-}" = --package ]; then
     # dpkg-shlibdeps (dpkg-dev) and file find the libraries of the binaries; lintian checks

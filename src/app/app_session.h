@@ -4,8 +4,10 @@
 #include "app/database_access.h"
 #include "app/settings.h"
 #include "app/settings_store.h"
+#include "app/station.h"
 #include "store/database.h"
 
+#include <memory>
 #include <optional>
 
 namespace vlr::app {
@@ -25,24 +27,31 @@ class AppSession {
 public:
     explicit AppSession(SettingsStore& store);
 
-    // Reads the settings (writing missing values with their defaults), opens or creates the
-    // database in the working directory and removes what the previous run left behind (its
-    // temporary rows, and the temporary file of a compaction a crash cut short). A
-    // database that cannot be used is returned: the caller tells the user and quits, and then
-    // neither cleans up nor compacts nor writes the settings back.
-    std::optional<DatabaseAccessFailure> start(const QString& workingDirectory);
+    // Reads the settings (writing missing values with their defaults), takes the station (a
+    // second program on the same settings is refused), opens or creates the chosen database
+    // (databaseOption, else VLR_DATABASE, else the settings' choice, else the file in the working
+    // directory) and removes what this station's previous run left behind (its temporary rows,
+    // and on a local file the temporary file of a compaction a crash cut short). A database that
+    // cannot be used is returned: the caller tells the user and quits, and then neither cleans
+    // up nor compacts nor writes the settings back.
+    std::optional<DatabaseAccessFailure> start(const QString& workingDirectory,
+                                               const QString& databaseOption = QString());
 
-    // The regular close: removes the temporary rows, closes the connection, compacts the
-    // database file of the start folder in place and writes the two port settings back.
-    // Does nothing after a start that could not open the database.
+    // The regular close: removes the station's temporary rows, closes the connection, compacts
+    // a local database file in place (a server maintains itself) and writes the two port
+    // settings back. Does nothing after a start that could not open the database.
     CloseReport close();
 
     Settings& settings() { return settings_; }
     const store::Database& database() const { return database_; }
     QString databasePath() const { return databasePathIn(settings_.StartDir); }
+    const QString& station() const { return station_; }
+    SettingsStore& settingsStore() { return store_; }
 
 private:
     SettingsStore& store_;
+    QString station_;
+    std::unique_ptr<StationLock> stationLock_;
     Settings settings_;
     store::Database database_;
     bool started_ = false;

@@ -14,8 +14,13 @@ QString databasePathIn(const QString& startDir) {
 
 std::optional<DatabaseAccessFailure> openProgramDatabase(store::Database& database,
                                                          const QString& startDir) {
+    return openProgramDatabase(database, store::DatabaseLocation::file(databasePathIn(startDir)));
+}
+
+std::optional<DatabaseAccessFailure> openProgramDatabase(store::Database& database,
+                                                         const store::DatabaseLocation& location) {
     try {
-        database.open(databasePathIn(startDir));
+        database.open(location);
         return std::nullopt;
     } catch (const store::StoreError& error) {
         return DatabaseAccessFailure{databaseAccessText(), error.message()};

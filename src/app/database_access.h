@@ -26,9 +26,14 @@ QString databasePathIn(const QString& startDir);
 // is a failure to report, never a silent success with every later statement failing.
 std::optional<DatabaseAccessFailure> openProgramDatabase(store::Database& database,
                                                          const QString& startDir);
+// Opens the chosen database (a file as above, or a server's database, whose schema is made when
+// it is empty); a failure to report as above.
+std::optional<DatabaseAccessFailure> openProgramDatabase(store::Database& database,
+                                                         const store::DatabaseLocation& location);
 
-// Removes the received rows, then the records of files never saved, then those files' catalog
-// rows, in this order, each statement on its own; a failing one is skipped without a word.
+// Removes the station's received rows, then the records of its files never saved, then those
+// files' catalog rows, in this order, each statement on its own; a failing one is skipped without
+// a word. Other stations' rows stay.
 void removeTemporaryRows(const store::Database& database);
 
 }  // namespace vlr::app

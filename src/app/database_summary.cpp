@@ -1,6 +1,7 @@
 #include "app/database_summary.h"
 
 #include "store/query.h"
+#include "store/server_connection.h"
 #include "store/statements.h"
 
 namespace vlr::app {
@@ -23,11 +24,26 @@ const store::Statement& receivedRowCount() {
     return s;
 }
 
+// Received rows, then saved files, of each station.
+const store::Statement& stationCounts() {
+    static const store::Statement s{
+        QStringLiteral("StationCounts"),
+        {},
+        QStringLiteral("select coalesce(Station, '') as Station, 1 as Received, 0 as Saved\n"
+                       "from Data_Comm\n"
+                       "union all\n"
+                       "select coalesce(Station, ''), 0, 1\nfrom [Catalog]\nwhere FileSaved=1;"),
+        true};
+    return s;
+}
+
 }  // namespace
 
 DatabaseSummary summarizeDatabase(const store::Database& database) {
     DatabaseSummary summary;
-    summary.path = database.path();
+    summary.path = database.isServer() ? database.location().description() : database.path();
+    if (database.isServer())
+        summary.serverVersion = store::serverVersion(database.connection());
 
     store::Query kinds(database, instrumentKinds());
     QSqlQuery& kindRows = kinds.open();
@@ -49,6 +65,14 @@ DatabaseSummary summarizeDatabase(const store::Database& database) {
     QSqlQuery& files = catalog.open();
     while (files.next())
         ++summary.savedFiles;
+
+    store::Query stations(database, stationCounts());
+    QSqlQuery& stationRows = stations.open();
+    while (stationRows.next()) {
+        QPair<int, int>& counts = summary.perStation[stationRows.value(0).toString()];
+        counts.first += stationRows.value(1).toInt();
+        counts.second += stationRows.value(2).toInt();
+    }
     return summary;
 }
 

@@ -2,6 +2,8 @@
 
 #include "store/database.h"
 
+#include <QMap>
+#include <QPair>
 #include <QString>
 #include <QVector>
 
@@ -19,7 +21,11 @@ struct InstrumentKind {
 
 // What a database holds, in brief.
 struct DatabaseSummary {
-    QString path;
+    QString path;           // the file, or the database and its server
+    QString serverVersion;  // empty for a file
+    // Received rows and saved files of each station, by station ("" for rows older than
+    // stations).
+    QMap<QString, QPair<int, int>> perStation;
     QVector<InstrumentKind> kinds;
     int receivedRows = 0;  // rows of Data_Comm
     int savedFiles = 0;    // files of the catalog list

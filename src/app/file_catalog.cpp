@@ -20,9 +20,8 @@ std::optional<int> FileCatalog::CreateCatalogFile(const QString& name, bool save
         insert.set(kFileName, name)
             .set(QStringLiteral("PFileSaved"), saved)
             .set(QStringLiteral("PDeviceListId"), deviceListId);
-        // Run as a row set so the statement stays active and still knows the key it inserted.
-        const QVariant key = insert.open().lastInsertId();
-        insert.rows().finish();
+        insert.exec();
+        const QVariant key = insert.lastInsertedKey();
         bool isNumber = false;
         const int id = key.toInt(&isNumber);
         if (!isNumber)
@@ -40,6 +39,15 @@ bool FileCatalog::IsFileSaved(int fileNameId) const {
         return rows.next() && rows.value(QStringLiteral("FileSaved")).toBool();
     } catch (const store::StoreError&) {
         return false;
+    }
+}
+
+std::optional<bool> FileCatalog::fileExists(int fileNameId) const {
+    try {
+        store::Query find(database_, store::ADOQuery_FindFile());
+        return find.set(kFileNameId, fileNameId).open().next();
+    } catch (const store::StoreError&) {
+        return std::nullopt;
     }
 }
 
@@ -74,7 +82,8 @@ std::optional<QVector<CatalogEntry>> FileCatalog::savedFiles() const {
             entries.append({rows.value(QStringLiteral("FileNameId")).toInt(),
                             rows.value(QStringLiteral("FileName")).toString(),
                             rows.value(QStringLiteral("DeviceListId")).toInt(),
-                            store::fromStoredDateTime(rows.value(QStringLiteral("DataTime")))});
+                            store::fromStoredDateTime(rows.value(QStringLiteral("DataTime"))),
+                            rows.value(QStringLiteral("Station")).toString()});
         }
         return entries;
     } catch (const store::StoreError&) {

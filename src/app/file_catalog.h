@@ -16,6 +16,12 @@ struct CatalogEntry {
     QString fileName;
     int deviceListId = 0;
     QDateTime dataTime;  // creation time, local
+    QString station;     // the station that saved it
+    bool operator==(const CatalogEntry& other) const {
+        return fileNameId == other.fileNameId && fileName == other.fileName &&
+               deviceListId == other.deviceListId && dataTime == other.dataTime &&
+               station == other.station;
+    }
 };
 
 // The file operations of the main window on the program's database. Names typed by the user
@@ -31,6 +37,10 @@ public:
 
     // The file's saved state; false when its row cannot be read.
     bool IsFileSaved(int fileNameId) const;
+
+    // Whether the file's catalog row is there (another station may have deleted the file);
+    // nothing when the catalog cannot be read now.
+    std::optional<bool> fileExists(int fileNameId) const;
 
     // Names the file and marks it saved; false when the statement failed (a name longer than
     // the column's 50 characters among others), the file then stays temporary.

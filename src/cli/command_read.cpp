@@ -1,6 +1,8 @@
 #include "app/database_access.h"
 #include "app/settings_store.h"
+#include "app/station.h"
 #include "cli/cli_command.h"
+#include "cli/cli_database.h"
 #include "link/archive_read_session.h"
 #include "link/console_exchange_view.h"
 #include "link/exchange_texts.h"
@@ -137,8 +139,16 @@ int runRead(const QStringList& args, CliStreams& io) {
         return ExitUsage;
     }
 
+    // A read replaces the station's received rows of the kind: never while the desktop program
+    // of the same settings runs on them.
+    const auto settings = app::SettingsStore::forCurrentUser();
+    app::StationLock station(*settings);
+    if (!station.acquire(app::stationIdentity(*settings))) {
+        io.err << "vlr read: " << station.failureText() << "\n";
+        return ExitFailure;
+    }
     store::Database database;
-    if (const auto failure = app::openProgramDatabase(database, QDir::currentPath())) {
+    if (const auto failure = openToolDatabase(database)) {
         io.err << "vlr read: " << failure->userText << " (" << failure->reason << ")\n";
         return ExitFailure;
     }

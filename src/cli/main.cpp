@@ -1,4 +1,5 @@
 #include "cli/cli_command.h"
+#include "cli/cli_database.h"
 #include "version/version.h"
 
 #include <QCoreApplication>
@@ -21,7 +22,9 @@ void printUsage(QTextStream& stream) {
     std::sort(commands.begin(), commands.end(),
               [](const CliCommand& a, const CliCommand& b) { return a.name < b.name; });
     stream << "Usage: vlr COMMAND [OPTIONS]\n\n"
-           << "Velaron Link command-line tool. Works on VelaronLink.mdb in the current folder.\n\n"
+           << "Velaron Link command-line tool. Works on VelaronLink.mdb in the current folder,\n"
+           << "or on the database given by --database URL (or VLR_DATABASE), e.g.\n"
+           << "  vlr --database postgresql://user@host/lab db\n\n"
            << "Commands:\n";
     for (const CliCommand& command : commands)
         stream << "  " << command.name.leftJustified(10) << command.summary << "\n";
@@ -38,10 +41,14 @@ int main(int argc, char* argv[]) {
     using namespace vlr::cli;
     // The tool never shows a window: a command that lays out text gets the fonts of a GUI
     // application on the offscreen platform, the others need no platform at all.
+    // The command's name: the first argument but the database option and its value.
+    int commandAt = 1;
+    while (commandAt < argc && qstrncmp(argv[commandAt], "--database", 10) == 0)
+        commandAt += qstrcmp(argv[commandAt], "--database") == 0 ? 2 : 1;
     const bool drawsText =
-        argc > 1 &&
+        commandAt < argc &&
         std::any_of(cliCommands().begin(), cliCommands().end(), [&](const CliCommand& command) {
-            return command.drawsText && command.name == argv[1];
+            return command.drawsText && command.name == argv[commandAt];
         });
     if (drawsText)
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -56,6 +63,10 @@ int main(int argc, char* argv[]) {
     CliStreams io{out, err};
 
     QStringList args = QCoreApplication::arguments().mid(1);
+    if (QString failure; !takeDatabaseOption(args, &failure)) {
+        err << "vlr: " << failure << "\n";
+        return 2;
+    }
     if (args.isEmpty() || args.first() == QStringLiteral("--help") ||
         args.first() == QStringLiteral("-h")) {
         printUsage(args.isEmpty() ? err : out);

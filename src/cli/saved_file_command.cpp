@@ -1,5 +1,7 @@
 #include "cli/saved_file_command.h"
 
+#include "cli/cli_database.h"
+
 #include "store/database.h"
 #include "store/query.h"
 #include "store/statements.h"
@@ -145,13 +147,14 @@ int runSavedFileCommand(const SavedFileCommand& command, const QStringList& args
             throw CommandFailure{
                 QStringLiteral("give the file to write with --out PATH.%1").arg(command.suffix), 2};
 
-        const QString databasePath = QDir::current().filePath(store::Database::fileName());
-        if (!QFileInfo::exists(databasePath))
+        if (toolDatabaseFileMissing())
             throw CommandFailure{QStringLiteral("there is no %1 in %2")
                                      .arg(store::Database::fileName(), QDir::currentPath()),
                                  1};
         store::Database database;
-        database.open(databasePath);
+        if (const auto failure = openToolDatabase(database))
+            throw CommandFailure{
+                failure->userText + QStringLiteral(" (") + failure->reason + QLatin1Char(')'), 1};
         const SavedFile saved =
             parser.isSet(id) ? findById(database, parser.value(id))
                              : findByName(database, parser.value(file), command.name, io.err);

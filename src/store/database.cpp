@@ -1,15 +1,18 @@
 #include "store/database.h"
 
 #include "store/schema.h"
+#include "store/schema_columns.h"
+#include "store/server_connection.h"
+#include "store/server_schema.h"
 #include "store/single_decimal.h"
 #include "store/sqlite_library.h"
 #include "store/store_error.h"
 #include "store/text_collation.h"
+#include "store/transaction.h"
 
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
-#include <QMap>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -43,29 +46,6 @@ QStringList columnsOf(QSqlQuery& query, const QString& table) {
     return columns;
 }
 
-// The columns of each table as the schema creates them, read from a scratch database in memory
-// so that the check never drifts from the schema.
-QMap<QString, QStringList> schemaColumns() {
-    static const QMap<QString, QStringList> columns = [] {
-        const QString name = nextConnectionName();
-        QMap<QString, QStringList> result;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(QStringLiteral(":memory:"));
-            if (!db.open())
-                throw StoreError(db.lastError().text());
-            QSqlQuery query(db);
-            for (const QString& statement : schemaStatements())
-                execOrThrow(query, statement);
-            for (const QString& table : requiredTables())
-                result.insert(table, columnsOf(query, table));
-        }
-        QSqlDatabase::removeDatabase(name);
-        return result;
-    }();
-    return columns;
-}
-
 }  // namespace
 
 Database::Database() : connectionName_(nextConnectionName()) {}
@@ -80,6 +60,7 @@ void Database::open(const QString& path) {
     if (existed && !looksLikeSqlite(path))
         throw StoreError(QStringLiteral("%1 is not a database of this program").arg(path));
 
+    location_ = DatabaseLocation::file(path);
     // Decided before the log is turned on, which gives an empty file its header.
     const bool fresh = !existed || QFileInfo(path).size() == 0;
     openConnection(path);
@@ -101,6 +82,32 @@ void Database::open(const QString& path) {
         throw;
     }
     path_ = path;
+}
+
+void Database::open(const DatabaseLocation& location) {
+    if (!location.isServer()) {
+        open(location.filePath);
+        return;
+    }
+    close();
+    openServerConnection(connectionName_, location);
+    location_ = location;
+    try {
+        prepareServerDatabase(connection(), location);
+    } catch (...) {
+        close();
+        throw;
+    }
+    path_.clear();
+}
+
+void Database::reconnectIfLost() const {
+    if (isServer())
+        store::reconnectIfLost(connection(), location_);
+}
+
+QString Database::failureText(const QSqlError& error) const {
+    return isServer() ? serverFailure(connection(), location_) : error.text();
 }
 
 void Database::openConnection(const QString& path) {
@@ -157,42 +164,35 @@ void Database::sortInMemory() {
 }
 
 void Database::upgradeSchema() {
-    // Files made before an index existed gain it here; on a current file this costs nothing.
+    // Files made before a column or an index existed gain it here; on a current file this costs
+    // nothing.
     QSqlQuery query(connection());
+    for (const AddedColumn& column : addedColumns()) {
+        if (!columnsOf(query, column.table).contains(column.name, Qt::CaseInsensitive))
+            execOrThrow(query, QStringLiteral("ALTER TABLE [%1] ADD COLUMN %2 %3")
+                                   .arg(column.table, column.name, column.fileType));
+    }
     for (const QString& statement : schemaUpgradeStatements())
         execOrThrow(query, statement);
 }
 
 void Database::createSchema() {
-    QSqlDatabase db = connection();
-    QSqlQuery query(db);
-    if (!db.transaction())
-        throw StoreError(db.lastError().text());
+    QSqlQuery query(connection());
+    beginTransaction(*this);
     try {
         for (const QString& statement : schemaStatements())
             execOrThrow(query, statement);
     } catch (...) {
-        db.rollback();
+        rollbackTransaction(*this);
         throw;
     }
-    if (!db.commit())
-        throw StoreError(db.lastError().text());
+    commitTransaction(*this);
 }
 
 void Database::checkUsable() {
     // Reading the table list touches the file: a damaged file fails here, not later.
     QSqlQuery query(connection());
-    const QMap<QString, QStringList> expected = schemaColumns();
-    for (auto table = expected.cbegin(); table != expected.cend(); ++table) {
-        const QStringList present = columnsOf(query, table.key());
-        if (present.isEmpty())
-            throw StoreError(QStringLiteral("the database has no table %1").arg(table.key()));
-        for (const QString& column : table.value()) {
-            if (!present.contains(column, Qt::CaseInsensitive))
-                throw StoreError(
-                    QStringLiteral("the table %1 has no column %2").arg(table.key(), column));
-        }
-    }
+    checkSchemaColumns([&](const QString& table) { return columnsOf(query, table); });
     // Every run writes (the clean-up at start): a file another program holds in a write
     // transaction, or that cannot be written at all (read-only, no room for the journal), is
     // unusable now rather than failing at every later statement. The trial row is rolled back.

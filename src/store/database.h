@@ -1,11 +1,15 @@
 #pragma once
 
+#include "store/database_location.h"
+
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 namespace vlr::store {
 
-// The one connection to the database file on which every statement runs.
+// The one connection to the database (a local file, or a database on a PostgreSQL server) on
+// which every statement runs.
 class Database {
 public:
     static QString fileName() { return QStringLiteral("VelaronLink.mdb"); }
@@ -19,11 +23,29 @@ public:
     // and the instrument kinds. A file that exists but cannot be used (not a database, unreadable,
     // locked by another program, missing tables) throws StoreError with the reason.
     void open(const QString& path);
+    // Opens the location: a file as above, or a server database, whose schema is created when
+    // it is empty and checked the same way otherwise. An unreachable server throws StoreError
+    // naming it and the reason.
+    void open(const DatabaseLocation& location);
     void close();
     bool isOpen() const;
+    // The file's path; empty on a server.
     QString path() const { return path_; }
+    const DatabaseLocation& location() const { return location_; }
+    bool isServer() const { return location_.isServer(); }
 
     QSqlDatabase connection() const;
+
+    // The station whose received rows and unsaved files the statements' PStation stands for.
+    void setStation(const QString& station) { station_ = station; }
+    const QString& station() const { return station_; }
+
+    // On a server: opens the connection again when the server dropped it (throws StoreError
+    // while it stays away). Nothing for a file.
+    void reconnectIfLost() const;
+    // The text of a failed statement on this connection: the engine's message, on a server after
+    // the server's name when the connection is lost.
+    QString failureText(const QSqlError& error) const;
 
 private:
     void openConnection(const QString& path);
@@ -35,6 +57,8 @@ private:
 
     QString connectionName_;
     QString path_;
+    DatabaseLocation location_;
+    QString station_;
 };
 
 }  // namespace vlr::store

@@ -1,6 +1,7 @@
 #include "store/query.h"
 
 #include "store/database.h"
+#include "store/dialect.h"
 #include "store/record_row.h"
 #include "store/store_error.h"
 
@@ -108,7 +109,10 @@ QVariant toParameterValue(const ParamDecl& decl, const QVariant& value) {
 }
 
 Query::Query(const Database& database, Statement statement)
-    : statement_(std::move(statement)), query_(database.connection()) {
+    : database_(&database),
+      text_(engineText(database, statement.text)),
+      statement_(std::move(statement)),
+      query_(database.connection()) {
     clear();
 }
 
@@ -119,8 +123,15 @@ Query& Query::set(const QString& name, const QVariant& value) {
 
 Query& Query::clear() {
     values_.clear();
-    for (const ParamDecl& decl : statement_.params)
-        values_[decl.name] = toParameterValue(decl, decl.defaultValue);
+    for (const ParamDecl& decl : statement_.params) {
+        // Empty, not null, when no station is set: a null would match no row.
+        const QVariant value =
+            decl.name == stationParameterName()
+                ? QVariant(database_->station().isNull() ? QString::fromLatin1("", 0)
+                                                         : database_->station())
+                : decl.defaultValue;
+        values_[decl.name] = toParameterValue(decl, value);
+    }
     return *this;
 }
 
@@ -136,21 +147,39 @@ QSqlQuery& Query::open() {
     return query_;
 }
 
+QVariant Query::lastInsertedKey() {
+    if (!database_->isServer())
+        return insertedKey_;
+    // The server's driver knows no inserted key; the identity sequence of this session does.
+    QSqlQuery key(database_->connection());
+    if (!key.exec(QStringLiteral("SELECT lastval()")) || !key.next())
+        return QVariant();
+    return key.value(0);
+}
+
 void Query::run() {
     query_.finish();
-    // Prepared once: a statement run for many rows (a drop, a deletion) is parsed once.
-    if (!prepared_) {
-        query_.setForwardOnly(true);
-        if (!query_.prepare(statement_.text))
-            throw StoreError(query_.lastError().text());
+    database_->reconnectIfLost();
+    // Prepared once on the file: a statement run for many rows (a drop, a deletion) is parsed
+    // once. A server's connection may have been opened anew since the last run, so there it is
+    // prepared each time.
+    if (!prepared_ || database_->isServer()) {
+        // A server's driver reads a forward-only row set one result per row; all rows in one
+        // result are several times faster to hand over (a file of 65,535 records).
+        query_.setForwardOnly(!database_->isServer());
+        if (!query_.prepare(text_))
+            throw StoreError(database_->failureText(query_.lastError()));
         prepared_ = true;
     }
     for (const ParamDecl& decl : statement_.params) {
-        if (statement_.text.contains(QLatin1Char(':') + decl.name))
+        if (text_.contains(QLatin1Char(':') + decl.name))
             query_.bindValue(QLatin1Char(':') + decl.name, values_.value(decl.name));
     }
     if (!query_.exec())
-        throw StoreError(query_.lastError().text());
+        throw StoreError(database_->failureText(query_.lastError()));
+    // Read while the statement is active: finishing it forgets the key.
+    if (!database_->isServer())
+        insertedKey_ = query_.lastInsertId();
 }
 
 }  // namespace vlr::store

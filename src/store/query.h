@@ -26,6 +26,8 @@ public:
     int exec();
     // A row set: runs it and leaves the cursor before the first row.
     QSqlQuery& open();
+    // The key of the row an insert just made, on the same connection; invalid when unknown.
+    QVariant lastInsertedKey();
 
     QSqlQuery& rows() { return query_; }
     const Statement& statement() const { return statement_; }
@@ -35,9 +37,12 @@ public:
 private:
     void run();
 
+    const Database* database_;
+    QString text_;  // the statement's text as the engine takes it
     Statement statement_;
     QVariantMap values_;
     QSqlQuery query_;
+    QVariant insertedKey_;
     bool prepared_ = false;
 };
 

@@ -4,11 +4,9 @@
 #include "store/query.h"
 #include "store/statements.h"
 #include "store/store_error.h"
+#include "store/transaction.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
-
-#include <algorithm>
 
 namespace vlr::store {
 namespace {
@@ -25,21 +23,17 @@ std::vector<int> receivedRowIds(const Database& database, int deviceListId, int 
 }
 
 int createSavedFile(const Database& database, const QString& name, int fileKind) {
-    Query(database, ADOQuery_CreateFile())
-        .set(QStringLiteral("PFileName"), name)
+    Query create(database, ADOQuery_CreateFile());
+    create.set(QStringLiteral("PFileName"), name)
         .set(QStringLiteral("PDeviceListId"), fileKind)
         .set(QStringLiteral("PFileSaved"), true)
         .exec();
-    // Saved files may share a name; the one just made is the newest, so it has the largest key.
-    Query find(database, ADOQuery_FindFileId());
-    QSqlQuery& rows =
-        find.set(QStringLiteral("PFileName"), name).set(QStringLiteral("PFileSaved"), true).open();
-    int newest = 0;
-    while (rows.next())
-        newest = std::max(newest, rows.value(QStringLiteral("FileNameId")).toInt());
-    if (newest == 0)
+    // The key of this very insert: another station may save a file of the same name meanwhile.
+    bool isNumber = false;
+    const int id = create.lastInsertedKey().toInt(&isNumber);
+    if (!isNumber || id <= 0)
         throw StoreError(QStringLiteral("the new file is not in the catalog"));
-    return newest;
+    return id;
 }
 
 // The name of a save's file of the given kind when an earlier file of the same save has the
@@ -92,18 +86,15 @@ std::vector<ReceivedRowsFile> saveReceivedRows(const Database& database, const Q
                                                int deviceListId, int archiveCount) {
     // All the files and all their rows, or nothing: a file saved with part of its rows would
     // pass for the whole archive.
-    QSqlDatabase connection = database.connection();
     try {
-        if (!connection.transaction())
-            throw StoreError(connection.lastError().text());
+        beginTransaction(database);
         try {
             std::vector<ReceivedRowsFile> files =
                 copyIntoNewFiles(database, name, deviceListId, archiveCount);
-            if (!connection.commit())
-                throw StoreError(connection.lastError().text());
+            commitTransaction(database);
             return files;
         } catch (...) {
-            connection.rollback();
+            rollbackTransaction(database);
             throw;
         }
     } catch (const StoreError& error) {

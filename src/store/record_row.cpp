@@ -30,6 +30,11 @@ QString toStoredDateTime(const QDate& date, const QTime& time) {
 }
 
 QDateTime fromStoredDateTime(const QVariant& stored) {
+    // A server's timestamp arrives as a date-time already.
+    if (stored.typeId() == QMetaType::QDateTime) {
+        const QDateTime reading = stored.toDateTime();
+        return reading.isValid() ? QDateTime(reading.date(), reading.time(), Qt::UTC) : QDateTime();
+    }
     const QString text = stored.toString();
     if (stored.isNull() || text.size() != kStoredFormat.size() || text.at(10) != QLatin1Char(' '))
         return QDateTime();

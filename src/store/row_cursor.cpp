@@ -1,10 +1,12 @@
 #include "store/row_cursor.h"
 
 #include "store/database.h"
+#include "store/record_row.h"
 #include "store/sqlite_library.h"
 #include "store/store_error.h"
 
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlRecord>
 #include <QVariant>
 
@@ -12,6 +14,9 @@
 
 namespace vlr::store {
 namespace {
+
+// PostgreSQL's type id of real (float4), as the driver reports it for a column.
+constexpr int kServerRealType = 700;
 
 // Null as QSqlQuery binds it: a null variant, and also a null text (which a QVariant holding
 // one does not report as null).
@@ -43,15 +48,19 @@ int bindValue(sqlite3_stmt* statement, int index, const QVariant& value) {
 }  // namespace
 
 RowCursor::RowCursor(const Database& database, const Query& query)
-    : RowCursor(database, query,
-                driverSharesSqliteLibrary() ? Reading::Direct : Reading::ThroughDriver) {}
+    : RowCursor(database, query, Reading::Direct) {}
 
-RowCursor::RowCursor(const Database& database, const Query& query, Reading reading) {
-    if (reading == Reading::ThroughDriver) {
+RowCursor::RowCursor(const Database& database, const Query& query, Reading reading)
+    : database_(&database) {
+    // SQLite's own interface exists only on a local file whose library the program shares.
+    if (reading == Reading::ThroughDriver || database.isServer() || !driverSharesSqliteLibrary()) {
         driverRows_ = std::make_unique<Query>(database, query.statement());
         for (auto value = query.values().cbegin(); value != query.values().cend(); ++value)
             driverRows_->set(value.key(), value.value());
         driverRows_->open();
+        const QSqlRecord record = driverRows_->rows().record();
+        for (int column = 0; column < record.count(); ++column)
+            singleColumns_.push_back(record.field(column).typeID() == kServerRealType);
         return;
     }
     connection_ = sqliteHandle(database.connection());
@@ -105,7 +114,7 @@ bool RowCursor::next() {
         if (rows.next())
             return true;
         if (rows.lastError().isValid())
-            throw StoreError(rows.lastError().text());
+            throw StoreError(database_->failureText(rows.lastError()));
         finished_ = true;
         return false;
     }
@@ -126,8 +135,13 @@ bool RowCursor::isNull(int column) const {
 }
 
 double RowCursor::number(int column) const {
-    if (driverRows_)
-        return driverRows_->rows().value(column).toDouble();
+    if (driverRows_) {
+        const double value = driverRows_->rows().value(column).toDouble();
+        // The server hands a real over as its shortest text: the single itself is what a local
+        // file gives.
+        return singleColumns_.at(size_t(column)) ? static_cast<double>(static_cast<float>(value))
+                                                 : value;
+    }
     return sqlite3_column_double(statement_, column);
 }
 
@@ -144,8 +158,13 @@ QByteArrayView RowCursor::utf8(int column) const {
         if (driverTexts_.empty())
             driverTexts_.resize(size_t(driverRows_->rows().record().count()));
         QByteArray& text = driverTexts_.at(size_t(column));
-        if (text.isNull())
-            text = driverRows_->rows().value(column).toString().toUtf8();
+        if (text.isNull()) {
+            const QVariant value = driverRows_->rows().value(column);
+            // A server's timestamp arrives as a date-time; the local file keeps its stored text.
+            text = value.typeId() == QMetaType::QDateTime
+                       ? toStoredDateTime(value.toDateTime()).toUtf8()
+                       : value.toString().toUtf8();
+        }
         return text;
     }
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));

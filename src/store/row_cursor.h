@@ -20,9 +20,10 @@ class Database;
 // in place, without a QVariant per value, which matters for row sets of tens of thousands of
 // records (the export of a file). The statement and its parameter values are those of a
 // Query, so the parameters are converted by their declarations exactly as for QSqlQuery.
-// When Qt's driver runs on a SQLite library of its own (driverSharesSqliteLibrary()), or when
-// asked to, the rows are read through the driver instead, with the same results. Failures throw
-// StoreError.
+// On a server, when Qt's driver runs on a SQLite library of its own
+// (driverSharesSqliteLibrary()), or when asked to, the rows are read through the driver instead,
+// with the same results (a server's singles and date-times as a local file gives them). Failures
+// throw StoreError.
 class RowCursor {
 public:
     enum class Reading { Direct, ThroughDriver };
@@ -52,10 +53,12 @@ public:
 private:
     void prepare(const Query& query);
 
+    const Database* database_;
     sqlite3_stmt* statement_ = nullptr;
     sqlite3* connection_ = nullptr;
     bool finished_ = false;
     std::unique_ptr<Query> driverRows_;
+    std::vector<bool> singleColumns_;  // through the driver: the columns the server holds as real
     mutable std::vector<QByteArray> driverTexts_;  // this row's texts, as read through the driver
 };
 

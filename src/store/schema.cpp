@@ -119,7 +119,8 @@ QStringList schemaStatements() {
          dateTimeColumn(QStringLiteral("DataTime"),
                         QStringLiteral(" DEFAULT (datetime('now', 'localtime'))")),
          longColumn(QStringLiteral("DeviceListId")), textColumn(QStringLiteral("FileName"), 50),
-         flagColumn(QStringLiteral("FileSaved")), textColumn(QStringLiteral("Comment"), 100)});
+         flagColumn(QStringLiteral("FileSaved")), textColumn(QStringLiteral("Comment"), 100),
+         textColumn(QStringLiteral("Station"), 50)});
 
     QStringList data{autoIncrementKey(QStringLiteral("DataId")),
                      longColumn(QStringLiteral("FileNameId"))};
@@ -132,7 +133,7 @@ QStringList schemaStatements() {
     QStringList comm{autoIncrementKey(QStringLiteral("DataId")),
                      longColumn(QStringLiteral("DeviceListId")),
                      longColumn(QStringLiteral("DeviceNArc"))};
-    comm << recordRowColumns(singleColumn);
+    comm << recordRowColumns(singleColumn) << textColumn(QStringLiteral("Station"), 50);
     statements << createTable(QStringLiteral("Data_Comm"), comm);
     statements << dataCommOrderIndex();
 

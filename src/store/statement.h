@@ -17,6 +17,12 @@ struct ParamDecl {
     QVariant defaultValue;  // used when the caller does not set the parameter; null by default
 };
 
+// The parameter by which a statement keeps to the running station's received rows and unsaved
+// files; Query gives it the station of the database unless set.
+inline QString stationParameterName() {
+    return QStringLiteral("PStation");
+}
+
 // A fixed statement: its component name, its declared parameters and its SQLite text with
 // named placeholders (":PFileNameId"). The line structure of the text is kept.
 struct Statement {

@@ -26,6 +26,11 @@ ParamDecl textParam(const char* name, int size, QVariant defaultValue = QVariant
     return ParamDecl{QString::fromLatin1(name), ParamType::Text, size, std::move(defaultValue)};
 }
 
+// The running station: Query gives it the database's station unless a caller sets another.
+ParamDecl stationParam() {
+    return ParamDecl{stationParameterName(), ParamType::Text, 50, QVariant()};
+}
+
 Statement command(const char* name, QVector<ParamDecl> params, QString text) {
     return Statement{QString::fromLatin1(name), std::move(params), std::move(text), false};
 }
@@ -67,21 +72,25 @@ QString defaultOrderBy(const QString& key) {
 
 const Statement& ADOQuery_CommDeleteAll() {
     static const Statement s =
-        command("ADOQuery_CommDeleteAll", {}, lines({"delete from Data_Comm;"}));
+        command("ADOQuery_CommDeleteAll", {stationParam()},
+                lines({"delete from Data_Comm", "where (Station=:PStation or Station is null);"}));
     return s;
 }
 
 const Statement& ADOQuery_TempDeleteData() {
-    static const Statement s = command(
-        "ADOQuery_TempDeleteData", {},
-        lines({"DELETE", "FROM Data",
-               "WHERE FileNameId IN (select FileNameId from [Catalog] where FileSaved=0);"}));
+    static const Statement s =
+        command("ADOQuery_TempDeleteData", {stationParam()},
+                lines({"DELETE", "FROM Data",
+                       "WHERE FileNameId IN (select FileNameId from [Catalog] where FileSaved=0",
+                       "  and (Station=:PStation or Station is null));"}));
     return s;
 }
 
 const Statement& ADOQuery_TempDelete() {
     static const Statement s =
-        command("ADOQuery_TempDelete", {}, lines({"delete from [Catalog]", "where FileSaved=0;"}));
+        command("ADOQuery_TempDelete", {stationParam()},
+                lines({"delete from [Catalog]",
+                       "where FileSaved=0 and (Station=:PStation or Station is null);"}));
     return s;
 }
 
@@ -89,9 +98,9 @@ const Statement& ADOQuery_CreateFile() {
     static const Statement s =
         command("ADOQuery_CreateFile",
                 {textParam("PFileName", 50, QString()), param("PDeviceListId", ParamType::Long),
-                 param("PFileSaved", ParamType::Bit, false)},
-                lines({"Insert into [Catalog] (FileName, DeviceListId, FileSaved)",
-                       "values (:PFileName, :PDeviceListId, :PFileSaved);"}));
+                 param("PFileSaved", ParamType::Bit, false), stationParam()},
+                lines({"Insert into [Catalog] (FileName, DeviceListId, FileSaved, Station)",
+                       "values (:PFileName, :PDeviceListId, :PFileSaved, :PStation);"}));
     return s;
 }
 
@@ -112,11 +121,12 @@ const Statement& ADOQuery_FindFile() {
 }
 
 const Statement& ADOQuery_SaveFile() {
-    static const Statement s =
-        command("ADOQuery_SaveFile",
-                {param("PFileNameId", ParamType::Long, 0), textParam("PFileName", 50, QString())},
-                lines({"update [Catalog]", "set FileName=:PFileName, FileSaved=1",
-                       "where FileNameId=:PFileNameId;"}));
+    static const Statement s = command(
+        "ADOQuery_SaveFile",
+        {param("PFileNameId", ParamType::Long, 0), textParam("PFileName", 50, QString()),
+         stationParam()},
+        lines({"update [Catalog]", "set FileName=:PFileName, FileSaved=1, Station=:PStation",
+               "where FileNameId=:PFileNameId;"}));
     return s;
 }
 
@@ -149,14 +159,12 @@ const Statement& ADOQuery_CopyRec() {
     // Every field of the record row but Comment. F1..F10 are singles in Data_Comm: a received
     // 5204.7 is held as 5204.7002, and rounding that to Data's 5 decimals would keep the noise.
     // single_decimal gives the decimal the single stands for (5204.7); Data's triggers then round
-    // to 5 decimals. Without the function (a driver on a SQLite library of its own) the single
-    // is rounded as it is.
+    // to 5 decimals. Where the engine has no such function the text is adapted (engineText).
     static const Statement s = [] {
-        const bool decimalOfSingle = driverSharesSqliteLibrary();
         QStringList selected;
         for (const QString& field : recordRowCopiedFields()) {
             const QString column = QStringLiteral("Data_Comm.") + field;
-            selected << (decimalOfSingle && field.startsWith(QLatin1Char('F'))
+            selected << (field.startsWith(QLatin1Char('F'))
                              ? QStringLiteral("single_decimal(%1)").arg(column)
                              : column);
         }
@@ -173,13 +181,15 @@ const Statement& ADOQuery_CopyRec() {
 }
 
 const Statement& ADOQuery_CommSearch() {
-    static const Statement s = rowSet(
-        "ADOQuery_CommSearch",
-        {param("PDeviceListId", ParamType::Long, 0), param("PDeviceNArc", ParamType::Long, 0)},
-        lines({"select *", "from Data_Comm",
-               "where (Data_Comm.DeviceListId=:PDeviceListId) and "
-               "(Data_Comm.DeviceNArc=:PDeviceNArc)"}) +
-            QLatin1Char('\n') + defaultOrderBy(QStringLiteral("DataId")));
+    static const Statement s =
+        rowSet("ADOQuery_CommSearch",
+               {param("PDeviceListId", ParamType::Long, 0),
+                param("PDeviceNArc", ParamType::Long, 0), stationParam()},
+               lines({"select *", "from Data_Comm",
+                      "where (Data_Comm.DeviceListId=:PDeviceListId) and "
+                      "(Data_Comm.DeviceNArc=:PDeviceNArc) and "
+                      "(Data_Comm.Station=:PStation or Data_Comm.Station is null)"}) +
+                   QLatin1Char('\n') + defaultOrderBy(QStringLiteral("DataId")));
     return s;
 }
 
@@ -193,9 +203,10 @@ const Statement& ADOQuery_SearchDev() {
 }
 
 const Statement& ADOQuery_CommDelete() {
-    static const Statement s =
-        command("ADOQuery_CommDelete", {param("PDeviceListId", ParamType::Long)},
-                lines({"", "delete from Data_Comm", "where DeviceListId=:PDeviceListId;"}));
+    static const Statement s = command(
+        "ADOQuery_CommDelete", {param("PDeviceListId", ParamType::Long), stationParam()},
+        lines({"", "delete from Data_Comm",
+               "where DeviceListId=:PDeviceListId and (Station=:PStation or Station is null);"}));
     return s;
 }
 
@@ -211,7 +222,8 @@ const Statement& ADOQuery_CommAdd() {
             params << ParamDecl{QStringLiteral("PT%1").arg(i), ParamType::Text, 50, QVariant()};
         for (int i = 1; i <= 10; ++i)
             params << ParamDecl{QStringLiteral("PB%1").arg(i), ParamType::Bit, 0, QVariant()};
-        params << textParam("PComment", 100) << param("PDeviceNArc", ParamType::Long, 0);
+        params << textParam("PComment", 100) << param("PDeviceNArc", ParamType::Long, 0)
+               << stationParam();
 
         QStringList columns{QStringLiteral("N"), QStringLiteral("[DateTime]"),
                             QStringLiteral("DeviceListId")};
@@ -224,8 +236,10 @@ const Statement& ADOQuery_CommAdd() {
                 values << QStringLiteral(":P") + group + QString::number(i);
             }
         }
-        columns << QStringLiteral("Comment") << QStringLiteral("DeviceNArc");
-        values << QStringLiteral(":PComment") << QStringLiteral(":PDeviceNArc");
+        columns << QStringLiteral("Comment") << QStringLiteral("DeviceNArc")
+                << QStringLiteral("Station");
+        values << QStringLiteral(":PComment") << QStringLiteral(":PDeviceNArc")
+               << QStringLiteral(":PStation");
         const QString text = QStringLiteral("INSERT INTO Data_Comm ( ") +
                              columns.join(QStringLiteral(", ")) + QStringLiteral(" )\nVALUES ( ") +
                              values.join(QStringLiteral(", ")) + QStringLiteral(");");

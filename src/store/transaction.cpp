@@ -2,71 +2,89 @@
 
 #include "store/database.h"
 #include "store/query.h"
+#include "store/server_connection.h"
+#include "store/sqlite_library.h"
 #include "store/store_error.h"
 
-#include <QSqlError>
+#include <QSqlQuery>
+
+#include <sqlite3.h>
 
 namespace vlr::store {
-namespace {
 
-QSqlQuery prepared(const QSqlDatabase& connection, const QString& text) {
-    QSqlQuery query(connection);
-    if (!query.prepare(text))
-        throw StoreError(query.lastError().text());
-    return query;
+void beginTransaction(const Database& database) {
+    database.reconnectIfLost();
+    QSqlDatabase connection = database.connection();
+    if (!connection.transaction())
+        throw StoreError(database.failureText(connection.lastError()));
 }
 
-}  // namespace
+bool transactionIntact(const Database& database) {
+    if (database.isServer())
+        return serverTransactionIntact(database.connection());
+    // Without the program's own library the driver's state is all there is.
+    if (!driverSharesSqliteLibrary())
+        return true;
+    return sqlite3_get_autocommit(sqliteHandle(database.connection())) == 0;
+}
 
-Transaction::Transaction(const Database& database)
-    : connection_(database.connection()),
-      savepoint_(prepared(connection_, QStringLiteral("SAVEPOINT vlr_step"))),
-      release_(prepared(connection_, QStringLiteral("RELEASE SAVEPOINT vlr_step"))),
-      rollbackToSavepoint_(
-          prepared(connection_, QStringLiteral("ROLLBACK TO SAVEPOINT vlr_step"))) {
-    if (!connection_.transaction())
-        throw StoreError(connection_.lastError().text());
+void commitTransaction(const Database& database) {
+    QSqlDatabase connection = database.connection();
+    if (!transactionIntact(database)) {
+        connection.rollback();
+        throw StoreError(database.isServer() ? database.failureText(connection.lastError())
+                                             : QStringLiteral("the transaction was rolled back"));
+    }
+    if (!connection.commit()) {
+        const QString message = database.failureText(connection.lastError());
+        connection.rollback();
+        throw StoreError(message);
+    }
+}
+
+void rollbackTransaction(const Database& database) {
+    database.connection().rollback();
+}
+
+Transaction::Transaction(const Database& database) : database_(database) {
+    beginTransaction(database);
     open_ = true;
 }
 
 Transaction::~Transaction() {
     if (open_)
-        connection_.rollback();
+        rollbackTransaction(database_);
 }
 
-void Transaction::run(QSqlQuery& query) {
-    const bool ran = query.exec();
-    query.finish();
-    if (!ran)
-        throw StoreError(query.lastError().text());
+void Transaction::run(const char* text) {
+    // Not prepared: a server's driver prepares through SQL, which takes no savepoint commands.
+    QSqlQuery query(database_.connection());
+    if (!query.exec(QString::fromLatin1(text)))
+        throw StoreError(database_.failureText(query.lastError()));
 }
 
 std::optional<int> Transaction::step(Query& query) {
-    run(savepoint_);
+    run("SAVEPOINT vlr_step");
     std::optional<int> affected;
     try {
         affected = query.exec();
     } catch (const StoreError&) {
         // Without its savepoint the transaction is gone: nothing after this may commit alone.
         try {
-            run(rollbackToSavepoint_);
+            run("ROLLBACK TO SAVEPOINT vlr_step");
         } catch (const StoreError&) {
-            connection_.rollback();
+            rollbackTransaction(database_);
             open_ = false;
             throw StoreError(QStringLiteral("the transaction was rolled back"));
         }
     }
-    run(release_);
+    run("RELEASE SAVEPOINT vlr_step");
     return affected;
 }
 
 void Transaction::commit() {
     open_ = false;
-    if (!connection_.commit()) {
-        const QString message = connection_.lastError().text();
-        connection_.rollback();
-        throw StoreError(message);
-    }
+    commitTransaction(database_);
 }
 
 }  // namespace vlr::store

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <QSqlDatabase>
-#include <QSqlQuery>
-
 #include <optional>
 
 namespace vlr::store {
@@ -10,14 +7,29 @@ namespace vlr::store {
 class Database;
 class Query;
 
-// A transaction on the database's connection, made through the driver so that it works alike
-// whatever database the connection reaches. Statements run in it as steps: a step that fails
-// is undone alone, through a savepoint, and the steps before it stay; when the failure has
-// ended the whole transaction (a full disk, an I/O error), the step throws instead of letting
-// the steps after it commit one by one. Destroyed without a commit, it rolls back.
+// One transaction on the database's connection, whatever its engine.
+
+// Starts it (reconnecting to a server that went away first); throws StoreError when it cannot.
+void beginTransaction(const Database& database);
+
+// Whether the transaction is still open and whole. A failing statement may end it: SQLite rolls
+// it back itself on some failures (a full disk), a server refuses everything after a failure up
+// to the rollback. The statements after such a failure would otherwise each stand alone, or fail.
+bool transactionIntact(const Database& database);
+
+// Commits it; when it is no longer whole, or the commit fails, rolls back and throws StoreError.
+void commitTransaction(const Database& database);
+
+// Rolls it back, quietly: the caller is already reporting a failure.
+void rollbackTransaction(const Database& database);
+
+// A transaction whose statements run as steps: a step that fails is undone alone, through a
+// savepoint, and the steps before it stay, alike on both engines; when the failure has ended the
+// whole transaction (a full disk, a lost server), the step throws instead of letting the steps
+// after it commit one by one. Destroyed without a commit, it rolls back.
 class Transaction {
 public:
-    explicit Transaction(const Database& database);  // throws StoreError, as inside another
+    explicit Transaction(const Database& database);  // throws StoreError
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
@@ -29,12 +41,9 @@ public:
     void commit();
 
 private:
-    void run(QSqlQuery& query);
+    void run(const char* text);
 
-    QSqlDatabase connection_;
-    QSqlQuery savepoint_;
-    QSqlQuery release_;
-    QSqlQuery rollbackToSavepoint_;
+    const Database& database_;
     bool open_ = false;
 };
 

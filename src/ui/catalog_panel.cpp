@@ -14,7 +14,8 @@ namespace vlr::ui {
 namespace {
 
 const QStringList kFields{QStringLiteral("FileNameId"), QStringLiteral("FileName"),
-                          QStringLiteral("DeviceListId"), QStringLiteral("DataTime")};
+                          QStringLiteral("DeviceListId"), QStringLiteral("DataTime"),
+                          QStringLiteral("Station")};
 
 std::vector<grid::GridColumn> catalogColumns() {
     grid::GridColumn name;
@@ -29,7 +30,12 @@ std::vector<grid::GridColumn> catalogColumns() {
     created.text = [](const QVariant& value) {
         return docs::gridText(value, docs::DisplayFormat::None);
     };
-    return {name, created};
+    // Saved files belong to the lab; this says at which station each was saved.
+    grid::GridColumn station;
+    station.field = QStringLiteral("Station");
+    station.title = QStringLiteral("Станция");
+    station.width = 96;
+    return {name, created, station};
 }
 
 }  // namespace
@@ -65,6 +71,9 @@ CatalogPanel::CatalogPanel(QWidget* parent)
 }
 
 void CatalogPanel::setEntries(const QVector<app::CatalogEntry>& entries) {
+    // The list is read again every few seconds: unchanged, the grid keeps its row and scroll.
+    if (entries == entries_ && grid_->rowCount() == entries.size())
+        return;
     entries_ = entries;
     showEntries();
 }
@@ -86,7 +95,8 @@ void CatalogPanel::showEntries() {
     std::vector<QVariantList> rows;
     rows.reserve(shown.size());
     for (const app::CatalogEntry& entry : shown)
-        rows.push_back({entry.fileNameId, entry.fileName, entry.deviceListId, entry.dataTime});
+        rows.push_back(
+            {entry.fileNameId, entry.fileName, entry.deviceListId, entry.dataTime, entry.station});
     grid_->setRows(kFields, std::move(rows));
 }
 

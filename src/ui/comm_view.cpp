@@ -151,6 +151,8 @@ void TForm_Comm::buildMenus() {
     A_CommOptions_ = settingsMenu_->addAction(QStringLiteral("COM-порт"));
     A_CommOptions_->setObjectName(QStringLiteral("A_CommOptions"));
     connect(A_CommOptions_, &QAction::triggered, this, [this] { A_CommOptionsExecute(); });
+    A_Database_ = settingsMenu_->addAction(QStringLiteral("База данных…"));
+    A_Database_->setObjectName(QStringLiteral("A_Database"));
 }
 
 void TForm_Comm::hostLink(std::unique_ptr<link::LinkSession> session) {

@@ -61,6 +61,8 @@ public:
     QList<QMenu*> menus() const { return {operationsMenu_, settingsMenu_}; }
     QAction* A_ReadArc() const { return A_ReadArc_; }
     QAction* A_CommOptions() const { return A_CommOptions_; }
+    // "Настройки" → "База данных…"; the program opens the dialog, which needs its settings.
+    QAction* A_Database() const { return A_Database_; }
 
     // What the view shows: the kind and archive of the shown tab's rows.
     int CommViewDeviceListId() const { return CommViewDeviceListId_; }
@@ -110,6 +112,7 @@ private:
     QMenu* settingsMenu_ = nullptr;
     QAction* A_ReadArc_ = nullptr;
     QAction* A_CommOptions_ = nullptr;
+    QAction* A_Database_ = nullptr;
 
     int CommViewDeviceListId_ = 0;
     int CommViewArc_ = 0;

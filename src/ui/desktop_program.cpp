@@ -3,9 +3,12 @@
 #include "link/link_session.h"
 #include "ui/comm_options_dialog.h"
 #include "ui/comm_view.h"
+#include "ui/database_dialog.h"
 #include "ui/logo_window.h"
 #include "ui/main_window.h"
 #include "ui/new_name_dialog.h"
+
+#include <QAction>
 
 namespace vlr::ui {
 
@@ -19,13 +22,13 @@ DesktopProgram::~DesktopProgram() {
     mainWindow_.reset();
 }
 
-bool DesktopProgram::start(const QString& workingDirectory) {
+bool DesktopProgram::start(const QString& workingDirectory, const QString& databaseOption) {
     // The splash window goes when this function is left, whichever step failed.
     TForm_Logo splash;
     splash.showNow();
 
     mainWindow_ = std::make_unique<TForm_Main>(settings_, prompter_);
-    if (!mainWindow_->FormCreate(workingDirectory))
+    if (!mainWindow_->FormCreate(workingDirectory, databaseOption))
         return false;
 
     // The receive view owns the serial port and starts the link, whose watch looks at the ports
@@ -44,6 +47,9 @@ bool DesktopProgram::start(const QString& workingDirectory) {
     optionsDialog_ =
         std::make_unique<TForm_CommOptions>(*commView_->linkSession(), ports, mainWindow_.get());
     commView_->setOptionsDialog(optionsDialog_.get());
+
+    QObject::connect(commView_->A_Database(), &QAction::triggered, mainWindow_.get(),
+                     [this] { TForm_Database(settings_, mainWindow_.get()).exec(); });
 
     nameDialog_ = std::make_unique<TForm_NewName>(mainWindow_.get());
     mainWindow_->setNamePrompt(*nameDialog_);

@@ -31,7 +31,8 @@ public:
     // False when the database of the working directory cannot be used: the user has been told,
     // and the program ends without running. The splash window is gone when this returns,
     // whichever step failed.
-    bool start(const QString& workingDirectory);
+    // databaseOption: the --database of the command line, empty when absent.
+    bool start(const QString& workingDirectory, const QString& databaseOption = QString());
 
     TForm_Main& mainWindow() const { return *mainWindow_; }
     TForm_Comm& commView() const { return *commView_; }

@@ -11,15 +11,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 
 namespace vlr::ui {
 namespace {
+
+// How often a server's catalog is read again for files saved at other stations.
+constexpr int kCatalogPollMs = 3000;
 
 // The kind a catalog row opens in: only the ids files are created with. Rows of the other
 // press ids open nothing.
@@ -199,13 +205,13 @@ void TForm_Main::rebuildWindowMenu() {
     }
 }
 
-bool TForm_Main::FormCreate(const QString& workingDirectory) {
+bool TForm_Main::FormCreate(const QString& workingDirectory, const QString& databaseOption) {
     // The whole desktop also where no window manager maximises windows.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
     if (const std::optional<app::DatabaseAccessFailure> failure =
-            session_.start(workingDirectory)) {
+            session_.start(workingDirectory, databaseOption)) {
         // The engine's own report first, then the program's.
         prompter_.tell(this, failure->reason, applicationTitle(), PromptIcon::Error);
         prompter_.error(this, failure->userText);
@@ -213,6 +219,21 @@ bool TForm_Main::FormCreate(const QString& workingDirectory) {
     }
     files_.emplace(session_.database());
     RefreshCatalog();
+    // Where a file goes, always in sight; on a server other stations save files too, and the
+    // list follows them within a few seconds.
+    auto* where =
+        new QLabel(QStringLiteral("База данных: %1, станция %2")
+                       .arg(session_.database().location().description(), session_.station()));
+    where->setObjectName(QStringLiteral("L_Database"));
+    statusBar()->addPermanentWidget(where);
+    if (session_.database().isServer()) {
+        auto* poll = new QTimer(this);
+        connect(poll, &QTimer::timeout, this, [this] {
+            RefreshCatalog();
+            dropDocumentsDeletedElsewhere();
+        });
+        poll->start(kCatalogPollMs);
+    }
     return true;
 }
 
@@ -408,6 +429,22 @@ void TForm_Main::RefreshCatalog() {
         return;
     catalog_->setEntries(files_->savedFiles().value_or(QVector<app::CatalogEntry>()));
     A_DeleteFile_->setEnabled(catalog_->rowCount() > 0);
+}
+
+void TForm_Main::dropDocumentsDeletedElsewhere() {
+    const QList<QMdiSubWindow*> windows = mdi_->subWindowList(QMdiArea::CreationOrder);
+    for (QMdiSubWindow* window : windows) {
+        const auto* document = qobject_cast<DocumentWindow*>(window->widget());
+        if (!document || files_->fileExists(document->FileNameId()) != false)
+            continue;
+        // Its records are gone with it: nothing is left to save or to show.
+        const QString caption = window->windowTitle();
+        window->deleteLater();
+        prompter_.tell(
+            this,
+            QStringLiteral("Файл \"%1\" удалён на другой станции; его окно закрыто.").arg(caption),
+            applicationTitle(), PromptIcon::Information);
+    }
 }
 
 bool TForm_Main::closeDocumentsOf(int fileNameId) {

@@ -35,7 +35,7 @@ public:
     // The start: settings, database, removal of what the previous run left, the catalog list.
     // False when the database cannot be used: the user has been told and the program must end
     // without running; the window then does nothing at its close.
-    bool FormCreate(const QString& workingDirectory);
+    bool FormCreate(const QString& workingDirectory, const QString& databaseOption = QString());
 
     // The name dialog, made after the main window at start.
     void setNamePrompt(NamePrompt& prompt) { namePrompt_ = &prompt; }
@@ -102,6 +102,8 @@ private:
                                  const QString& fileName, const QString& caption);
     // Asks every document window of the file to close; false when one refused.
     bool closeDocumentsOf(int fileNameId);
+    // Closes, with a word to the user, the windows of files another station deleted.
+    void dropDocumentsDeletedElsewhere();
 
     app::AppSession session_;
     std::optional<app::FileCatalog> files_;

@@ -74,8 +74,17 @@ int main(int argc, char** argv) {
         vlr::app::SettingsStore::forCurrentUser();
     vlr::ui::WidgetPrompter prompter;
     vlr::ui::DesktopProgram program(*settings, prompter);
+    // --database URL (or --database=URL) works on a server's database instead of the local file.
+    QString database;
+    const QStringList arguments = QApplication::arguments();
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--database") && i + 1 < arguments.size())
+            database = arguments[i + 1];
+        else if (arguments[i].startsWith(QLatin1String("--database=")))
+            database = arguments[i].mid(11);
+    }
     // A database that cannot be used ends the program after its message.
-    if (!program.start(QDir::currentPath()))
+    if (!program.start(QDir::currentPath(), database))
         return 1;
 
     // The program ends when the main window has closed ("Выход" closes it too).

@@ -1,3 +1,4 @@
+#include "store/dialect.h"
 #include "store/query.h"
 #include "store/statements.h"
 #include "store/store_error.h"
@@ -10,7 +11,7 @@
 namespace vlr::store {
 namespace {
 
-class DocumentStatementsTest : public test::TempDatabaseTest {
+class DocumentStatementsTest : public test::BothDatabasesTest {
 protected:
     void SetUp() override {
         TempDatabaseTest::SetUp();
@@ -23,12 +24,12 @@ protected:
                                  {"3", "2013-01-01 09:00:00", "-1", "а"}};
         QSqlQuery insert(db_.connection());
         for (const auto& row : rows) {
-            ASSERT_TRUE(
-                insert.exec(QStringLiteral("INSERT INTO Data (FileNameId, N, [DateTime], "
-                                           "F1, T4) VALUES (%1, %2, '%3', %4, '%5')")
-                                .arg(file_)
-                                .arg(QString::fromUtf8(row[0]), QString::fromUtf8(row[1]),
-                                     QString::fromUtf8(row[2]), QString::fromUtf8(row[3]))));
+            ASSERT_TRUE(insert.exec(
+                engineText(db_, QStringLiteral("INSERT INTO Data (FileNameId, N, [DateTime], "
+                                               "F1, T4) VALUES (%1, %2, '%3', %4, '%5')")
+                                    .arg(file_)
+                                    .arg(QString::fromUtf8(row[0]), QString::fromUtf8(row[1]),
+                                         QString::fromUtf8(row[2]), QString::fromUtf8(row[3])))));
         }
         ASSERT_TRUE(insert.exec(
             QStringLiteral("INSERT INTO Data (FileNameId, N) VALUES (%1, 0)").arg(other)));
@@ -41,19 +42,19 @@ protected:
         QStringList result;
         while (rows.next())
             result << rows.value(QStringLiteral("N")).toString() + QLatin1Char('.') +
-                          rows.value(QStringLiteral("DateTime")).toString().mid(8, 2);
+                          test::storedText(rows.value(QStringLiteral("DateTime"))).mid(8, 2);
         return result.join(QLatin1Char(' '));
     }
 
     int file_ = 0;
 };
 
-TEST_F(DocumentStatementsTest, SearchAndPrintListTheFileByNumberThenDateTime) {
+TEST_P(DocumentStatementsTest, SearchAndPrintListTheFileByNumberThenDateTime) {
     EXPECT_EQ(order(ADOQuery_Search()), QStringLiteral("1.03 2.01 2.02 3.01"));
     EXPECT_EQ(order(ADOQuery_Print()), QStringLiteral("1.03 2.01 2.02 3.01"));
 }
 
-TEST_F(DocumentStatementsTest, OrderByLineJoinsTheSortedColumnsInGridOrder) {
+TEST_P(DocumentStatementsTest, OrderByLineJoinsTheSortedColumnsInGridOrder) {
     EXPECT_EQ(orderByLine({}), QStringLiteral("order by N, DateTime, DataId;"));
     EXPECT_EQ(orderByLine({{QStringLiteral("F1"), true}, {QStringLiteral("T4"), false}}),
               QStringLiteral("order by F1 DESC, T4 COLLATE ru_ci, DataId;"));
@@ -61,7 +62,7 @@ TEST_F(DocumentStatementsTest, OrderByLineJoinsTheSortedColumnsInGridOrder) {
               QStringLiteral("order by DateTime DESC, Comment COLLATE ru_ci DESC, DataId;"));
 }
 
-TEST_F(DocumentStatementsTest, OrderByLineRefusesAnythingButAColumnOfData) {
+TEST_P(DocumentStatementsTest, OrderByLineRefusesAnythingButAColumnOfData) {
     EXPECT_THROW(orderByLine({{QStringLiteral("N; delete from Data"), false}}),
                  std::invalid_argument);
     EXPECT_THROW(orderByLine({{QStringLiteral("F11"), false}}), std::invalid_argument);
@@ -69,7 +70,7 @@ TEST_F(DocumentStatementsTest, OrderByLineRefusesAnythingButAColumnOfData) {
                  std::invalid_argument);
 }
 
-TEST_F(DocumentStatementsTest, RebuiltSearchRunsWithTheNewLastLineAndPrintFollowsIt) {
+TEST_P(DocumentStatementsTest, RebuiltSearchRunsWithTheNewLastLineAndPrintFollowsIt) {
     const Statement rebuilt = documentSearchStatement(
         orderByLine({{QStringLiteral("F1"), true}, {QStringLiteral("T4"), false}}));
     EXPECT_EQ(rebuilt.text, QStringLiteral("select *\nfrom [Data]\nwhere FileNameId=:PFileNameId\n"
@@ -82,7 +83,7 @@ TEST_F(DocumentStatementsTest, RebuiltSearchRunsWithTheNewLastLineAndPrintFollow
     EXPECT_EQ(order(documentSearchStatement(orderByLine({}))), order(ADOQuery_Search()));
 }
 
-TEST_F(DocumentStatementsTest, EditSetsOneCommentWithinFiftyCharactersThoughTheColumnHoldsMore) {
+TEST_P(DocumentStatementsTest, EditSetsOneCommentWithinFiftyCharactersThoughTheColumnHoldsMore) {
     const QVariant id = firstValue(QStringLiteral("SELECT min(DataId) FROM Data"));
     const QString fifty(50, QChar(u'ё'));
     EXPECT_EQ(Query(db_, ADOQuery_Edit())
@@ -106,4 +107,6 @@ TEST_F(DocumentStatementsTest, EditSetsOneCommentWithinFiftyCharactersThoughTheC
 }
 
 }  // namespace
+VLR_ON_BOTH_DATABASES(DocumentStatementsTest);
+
 }  // namespace vlr::store

@@ -10,7 +10,7 @@
 namespace vlr::store {
 namespace {
 
-using ReceivedStatementsTest = test::TempDatabaseTest;
+using ReceivedStatementsTest = test::BothDatabasesTest;
 
 const QDateTime kMeasured(QDate(2013, 2, 28), QTime(23, 59, 58));
 
@@ -34,19 +34,19 @@ int addFullRow(const Database& db, int deviceListId, int archive) {
                : -1;
 }
 
-TEST_F(ReceivedStatementsTest, CommAddStoresEveryFieldWithSinglePrecisionNumbers) {
+TEST_P(ReceivedStatementsTest, CommAddStoresEveryFieldWithSinglePrecisionNumbers) {
     const int id = addFullRow(db_, 5, 1);
     QSqlQuery row(db_.connection());
     ASSERT_TRUE(row.exec(QStringLiteral("SELECT * FROM Data_Comm WHERE DataId = %1").arg(id)));
     ASSERT_TRUE(row.next());
     EXPECT_EQ(row.value(QStringLiteral("N")).toInt(), 17);
-    EXPECT_EQ(row.value(QStringLiteral("DateTime")).toString(),
+    EXPECT_EQ(test::storedText(row.value(QStringLiteral("DateTime"))),
               QStringLiteral("2013-02-28 23:59:58"));
     EXPECT_EQ(row.value(QStringLiteral("DeviceListId")).toInt(), 5);
     EXPECT_EQ(row.value(QStringLiteral("DeviceNArc")).toInt(), 1);
     EXPECT_EQ(row.value(QStringLiteral("Comment")).toString(), QStringLiteral("замечание"));
     for (int i = 1; i <= 10; ++i) {
-        EXPECT_EQ(row.value(QStringLiteral("F%1").arg(i)).toDouble(),
+        EXPECT_EQ(test::storedSingle(row.value(QStringLiteral("F%1").arg(i))),
                   static_cast<double>(static_cast<float>(12.3 * i)));
         EXPECT_EQ(row.value(QStringLiteral("T%1").arg(i)).toString(),
                   QStringLiteral("т%1,5").arg(i));
@@ -54,7 +54,7 @@ TEST_F(ReceivedStatementsTest, CommAddStoresEveryFieldWithSinglePrecisionNumbers
     }
 }
 
-TEST_F(ReceivedStatementsTest, CommAddLeavesUnsetFieldsNullAndTheArchiveZero) {
+TEST_P(ReceivedStatementsTest, CommAddLeavesUnsetFieldsNullAndTheArchiveZero) {
     Query(db_, ADOQuery_CommAdd()).set(QStringLiteral("PN"), 1).exec();
     QSqlQuery row(db_.connection());
     ASSERT_TRUE(row.exec(QStringLiteral("SELECT * FROM Data_Comm")));
@@ -68,7 +68,7 @@ TEST_F(ReceivedStatementsTest, CommAddLeavesUnsetFieldsNullAndTheArchiveZero) {
     }
 }
 
-TEST_F(ReceivedStatementsTest, CommSearchShowsOneArchiveOfOneKindInReceptionOrder) {
+TEST_P(ReceivedStatementsTest, CommSearchShowsOneArchiveOfOneKindInReceptionOrder) {
     for (int n : {3, 1, 2}) {
         Query(db_, ADOQuery_CommAdd())
             .set(QStringLiteral("PN"), n)
@@ -96,7 +96,7 @@ TEST_F(ReceivedStatementsTest, CommSearchShowsOneArchiveOfOneKindInReceptionOrde
     EXPECT_EQ(numbers(), QStringLiteral("2"));
 }
 
-TEST_F(ReceivedStatementsTest, SearchDevFindsTheKindByTypeAndSubType) {
+TEST_P(ReceivedStatementsTest, SearchDevFindsTheKindByTypeAndSubType) {
     Query search(db_, ADOQuery_SearchDev());
     auto idFor = [&search](int type, int subType) {
         QSqlQuery& rows = search.set(QStringLiteral("PDevType"), type)
@@ -111,7 +111,7 @@ TEST_F(ReceivedStatementsTest, SearchDevFindsTheKindByTypeAndSubType) {
     EXPECT_THROW(search.set(QStringLiteral("PDevSubType"), 40000), StoreError) << "Short parameter";
 }
 
-TEST_F(ReceivedStatementsTest, CommDeleteEmptiesOneKindAndNothingWithoutAKind) {
+TEST_P(ReceivedStatementsTest, CommDeleteEmptiesOneKindAndNothingWithoutAKind) {
     addFullRow(db_, 1, 0);
     addFullRow(db_, 2, 0);
     addFullRow(db_, 2, 0);
@@ -120,7 +120,7 @@ TEST_F(ReceivedStatementsTest, CommDeleteEmptiesOneKindAndNothingWithoutAKind) {
     EXPECT_EQ(count(QStringLiteral("Data_Comm")), 1);
 }
 
-TEST_F(ReceivedStatementsTest, CopyRecCopiesEveryFieldButCommentRoundedToFiveDecimals) {
+TEST_P(ReceivedStatementsTest, CopyRecCopiesEveryFieldButCommentRoundedToFiveDecimals) {
     const int received = addFullRow(db_, 2, 0);
     addFullRow(db_, 2, 0);
     const int file = createFile(QStringLiteral("Таблица1"), 2, false);
@@ -140,7 +140,7 @@ TEST_F(ReceivedStatementsTest, CopyRecCopiesEveryFieldButCommentRoundedToFiveDec
     for (const QString& field : recordRowCopiedFields()) {
         if (field.startsWith(QLatin1Char('F'))) {
             // 12.3 received as a single reads back as exactly the decimal 12.3 (times i).
-            const double single = from.value(field).toDouble();
+            const double single = test::storedSingle(from.value(field));
             EXPECT_EQ(to.value(field).toDouble(), QString::number(single, 'f', 5).toDouble())
                 << field.toStdString();
         } else {
@@ -161,7 +161,7 @@ TEST_F(ReceivedStatementsTest, CopyRecCopiesEveryFieldButCommentRoundedToFiveDec
               0);
 }
 
-TEST_F(ReceivedStatementsTest, CopyRecGivesEveryScaledInstrumentValueItsExactDecimal) {
+TEST_P(ReceivedStatementsTest, CopyRecGivesEveryScaledInstrumentValueItsExactDecimal) {
     // Raw values spread over the whole 16-bit range (52047 among them) divided by 10, 100 and
     // 1000, received as singles ten to a row (5204.7 is held as the single 5204.7002), copy back
     // as their exact decimals.
@@ -210,7 +210,7 @@ TEST_F(ReceivedStatementsTest, CopyRecGivesEveryScaledInstrumentValueItsExactDec
     EXPECT_EQ(wrong, 0);
 }
 
-TEST_F(ReceivedStatementsTest, AnInvalidDateTimeIsRefusedButANullOneStoresNull) {
+TEST_P(ReceivedStatementsTest, AnInvalidDateTimeIsRefusedButANullOneStoresNull) {
     Query add(db_, ADOQuery_CommAdd());
     add.set(QStringLiteral("PN"), 1);
     EXPECT_THROW(add.set(QStringLiteral("PDateTime"), QDateTime()), StoreError);
@@ -221,4 +221,6 @@ TEST_F(ReceivedStatementsTest, AnInvalidDateTimeIsRefusedButANullOneStoresNull) 
 }
 
 }  // namespace
+VLR_ON_BOTH_DATABASES(ReceivedStatementsTest);
+
 }  // namespace vlr::store

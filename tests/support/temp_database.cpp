@@ -1,15 +1,34 @@
 #include "support/temp_database.h"
 
+#include "store/dialect.h"
 #include "store/query.h"
+#include "store/record_row.h"
 #include "store/statements.h"
+#include "support/pg_server.h"
 
 #include <QSqlQuery>
 
 namespace vlr::test {
 
+std::string backendName(const ::testing::TestParamInfo<Backend>& info) {
+    return info.param == Backend::File ? "File" : "Server";
+}
+
+QString storedText(const QVariant& value) {
+    return value.typeId() == QMetaType::QDateTime ? store::toStoredDateTime(value.toDateTime())
+                                                  : value.toString();
+}
+
+double storedSingle(const QVariant& value) {
+    return static_cast<double>(static_cast<float>(value.toDouble()));
+}
+
 void TempDatabaseTest::SetUp() {
     ASSERT_TRUE(dir_.isValid());
-    db_.open(databasePath());
+    location_ = backend() == Backend::File
+                    ? store::DatabaseLocation::file(databasePath())
+                    : store::parseDatabaseLocation(PgServer::instance().createDatabase());
+    db_.open(location_);
 }
 
 QString TempDatabaseTest::databasePath() const {
@@ -17,18 +36,16 @@ QString TempDatabaseTest::databasePath() const {
 }
 
 int TempDatabaseTest::count(const QString& table, const QString& where) const {
-    QSqlQuery query(db_.connection());
     QString text = QStringLiteral("SELECT count(*) FROM [%1]").arg(table);
     if (!where.isEmpty())
         text += QStringLiteral(" WHERE ") + where;
-    if (!query.exec(text) || !query.next())
-        return -1;
-    return query.value(0).toInt();
+    const QVariant value = firstValue(text);
+    return value.isValid() ? value.toInt() : -1;
 }
 
 QVariant TempDatabaseTest::firstValue(const QString& sql) const {
     QSqlQuery query(db_.connection());
-    if (!query.exec(sql) || !query.next())
+    if (!query.exec(store::engineText(db_, sql)) || !query.next())
         return QVariant();
     return query.value(0);
 }

@@ -1,0 +1,50 @@
+#include "app/station.h"
+
+#include <QRandomGenerator>
+#include <QSysInfo>
+
+namespace vlr::app {
+namespace {
+
+const QString kStation = QStringLiteral("Station");
+// The Catalog and Data_Comm columns hold 50 characters.
+constexpr int kHostPart = 40;
+
+}  // namespace
+
+QString stationIdentity(SettingsStore& store) {
+    QString station = store.ReadStringSetting(kStation, QString());
+    if (!station.isEmpty())
+        return station;
+    QString host = QSysInfo::machineHostName().left(kHostPart);
+    if (host.isEmpty())
+        host = QStringLiteral("station");
+    station = QStringLiteral("%1-%2").arg(host).arg(
+        QRandomGenerator::global()->generate() & 0xffffff, 6, 16, QLatin1Char('0'));
+    store.WriteStringSetting(kStation, station);
+    store.sync();
+    return station;
+}
+
+StationLock::StationLock(const SettingsStore& store)
+    : lock_(store.location() + QStringLiteral(".station-lock")) {
+    // Only a dead holder makes the lock stale, however long a station runs.
+    lock_.setStaleLockTime(0);
+}
+
+bool StationLock::acquire(const QString& station) {
+    if (lock_.tryLock(0))
+        return true;
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    lock_.getLockInfo(&pid, &host, &application);
+    failure_ = QStringLiteral(
+                   "Станция %1 уже работает (процесс %2). Вторая программа с теми же "
+                   "настройками не запускается: она удалила бы принятые данные первой.")
+                   .arg(station)
+                   .arg(pid);
+    return false;
+}
+
+}  // namespace vlr::app

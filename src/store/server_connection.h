@@ -1,0 +1,32 @@
+#pragma once
+
+#include "store/database_location.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+namespace vlr::store {
+
+// The connection to a PostgreSQL server through Qt's driver. Qt's driver reports a failure's
+// text late (with the next statement) or not at all, so the texts and the connection's state
+// are read from libpq's handle under it.
+
+// Adds and opens the connection named name; on failure removes it again and throws StoreError
+// naming the server and the reason.
+void openServerConnection(const QString& name, const DatabaseLocation& location);
+
+// Opens the connection again after the server dropped it; nothing while it is sound. A server
+// still away throws StoreError.
+void reconnectIfLost(QSqlDatabase connection, const DatabaseLocation& location);
+
+// The server's text of the last failure on the connection, after the server's name.
+QString serverFailure(const QSqlDatabase& connection, const DatabaseLocation& location);
+
+// Whether a transaction is open and no statement in it has failed (which would have made the
+// server refuse everything up to the rollback).
+bool serverTransactionIntact(const QSqlDatabase& connection);
+
+// The server's version text: "PostgreSQL 15.20".
+QString serverVersion(const QSqlDatabase& connection);
+
+}  // namespace vlr::store

@@ -1,6 +1,9 @@
 #include "app/app_session.h"
 #include "app/database_copy.h"
 #include "app/file_catalog.h"
+#include "link/e2e_rig.h"
+#include "link/link_fakes.h"
+#include "link/link_session.h"
 #include "store/query.h"
 #include "store/received_rows_file.h"
 #include "store/statements.h"
@@ -9,7 +12,9 @@
 
 #include <QDir>
 #include <QSettings>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -53,6 +58,143 @@ int received(const store::Database& database, int deviceListId) {
 int rowsOnServer(const store::Database& database, const QString& sql) {
     QSqlQuery query(database.connection());
     return query.exec(sql) && query.next() ? query.value(0).toInt() : -1;
+}
+
+// A station's received rows in the order of kind, archive and N, without their keys.
+std::vector<QVariantMap> rowsOf(const store::Database& database, const QString& station) {
+    QSqlQuery query(database.connection());
+    query.prepare(QStringLiteral(
+        "SELECT * FROM Data_Comm WHERE Station = ? ORDER BY DeviceListId, DeviceNArc, N"));
+    query.addBindValue(station);
+    std::vector<QVariantMap> rows;
+    EXPECT_TRUE(query.exec()) << query.lastError().text().toStdString();
+    while (query.next()) {
+        QVariantMap row;
+        for (int i = 0; i < query.record().count(); ++i)
+            row.insert(query.record().fieldName(i).toLower(), query.value(i));
+        row.remove(QStringLiteral("dataid"));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<int> numbersOf(const std::vector<QVariantMap>& rows) {
+    std::vector<int> numbers;
+    for (const QVariantMap& row : rows)
+        numbers.push_back(row.value(QStringLiteral("n")).toInt());
+    return numbers;
+}
+
+// A press archive of the given size served by vlr-sim at 9600 baud.
+QStringList pressArchive(int records, int seed) {
+    return {QStringLiteral("--kind"), QStringLiteral("vtr"),    QStringLiteral("--records"),
+            QString::number(records), QStringLiteral("--seed"), QString::number(seed),
+            QStringLiteral("--baud"), QStringLiteral("9600")};
+}
+
+// The link as the desktop program builds it on the station's database and port settings,
+// looking only at the station's own port (COM1: its instrument's pseudo-terminal).
+std::unique_ptr<link::LinkSession> linkOf(Station& station, link::ExchangeView& view,
+                                          const QString& device) {
+    link::ComPortTable ports;
+    ports[0] = device;
+    auto session = std::make_unique<link::LinkSession>(station.session.database(), view,
+                                                       station.session.settings().Ports,
+                                                       link::namedPortsLookUp(ports));
+    session->watchPorts();
+    return session;
+}
+
+// Two stations of a lab read their own instruments into one server database at once, each
+// saves its rows as a file the other sees, and the first closes regularly while the second is
+// in the middle of its next read: the second's read completes whole, the first's received rows
+// are gone and both saved files stay.
+TEST(StationsTest, TwoStationsReadAtOnceAndOneClosesWhileTheOtherReads) {
+    constexpr int kFirstRecords = 40;
+    constexpr int kSecondRecords = 120;  // still reading long after the first's close
+    test::SimulatorProcess firstInstrument(pressArchive(kFirstRecords, 4));
+    test::SimulatorProcess secondInstrument(pressArchive(kSecondRecords, 9));
+    ASSERT_FALSE(firstInstrument.device().isEmpty());
+    ASSERT_FALSE(secondInstrument.device().isEmpty());
+
+    const QString url = test::PgServer::instance().createDatabase();
+    auto first = std::make_unique<Station>();
+    Station second;
+    ASSERT_FALSE(first->session.start(first->work.path(), url));
+    ASSERT_FALSE(second.session.start(second.work.path(), url));
+    const QString firstStation = first->session.station();
+    const QString secondStation = second.session.station();
+    const store::Database& b = second.session.database();
+    test::FakeExchangeView firstView;
+    test::FakeExchangeView secondView;
+    auto firstLink = linkOf(*first, firstView, firstInstrument.device());
+    auto secondLink = linkOf(second, secondView, secondInstrument.device());
+
+    // Both read to the end at the same time.
+    const auto connected = [](const link::LinkSession& link) {
+        return link.state() == link::ExchangeState::Connected;
+    };
+    ASSERT_TRUE(
+        test::runUntil([&] { return connected(*firstLink) && connected(*secondLink); }, 60000));
+    ASSERT_TRUE(firstLink->readArchive());
+    ASSERT_TRUE(secondLink->readArchive());
+    ASSERT_TRUE(test::runUntil(
+        [&] { return !firstView.outcomes.empty() && !secondView.outcomes.empty(); }, 180000));
+    EXPECT_EQ(firstView.outcomes[0].result, link::ReadResult::Complete);
+    EXPECT_EQ(firstView.outcomes[0].received, kFirstRecords);
+    EXPECT_EQ(firstView.outcomes[0].notStored, 0);
+    EXPECT_EQ(secondView.outcomes[0].result, link::ReadResult::Complete);
+    EXPECT_EQ(secondView.outcomes[0].received, kSecondRecords);
+    EXPECT_EQ(secondView.outcomes[0].notStored, 0);
+    const std::vector<QVariantMap> firstRows = rowsOf(b, firstStation);
+    const std::vector<QVariantMap> secondRows = rowsOf(b, secondStation);
+    EXPECT_EQ(numbersOf(firstRows), test::oneTo(kFirstRecords));
+    EXPECT_EQ(numbersOf(secondRows), test::oneTo(kSecondRecords));
+
+    // Both save their rows; each catalog lists both files and who saved them.
+    const auto save = [](Station& station, const link::LinkSession& link, const QString& name) {
+        return store::saveReceivedRows(station.session.database(), name,
+                                       link.exchange().DeviceListId(),
+                                       link.exchange().DeviceNumArc());
+    };
+    const auto firstFiles = save(*first, *firstLink, QStringLiteral("Пресс 1"));
+    const auto secondFiles = save(second, *secondLink, QStringLiteral("Пресс 2"));
+    ASSERT_EQ(firstFiles.size(), 1u);
+    ASSERT_EQ(secondFiles.size(), 1u);
+    EXPECT_EQ(firstFiles[0].rows, kFirstRecords);
+    EXPECT_EQ(secondFiles[0].rows, kSecondRecords);
+    const auto listedByFirst = FileCatalog(first->session.database()).savedFiles();
+    ASSERT_TRUE(listedByFirst);
+    ASSERT_EQ(listedByFirst->size(), 2);
+    EXPECT_EQ(listedByFirst->at(0).fileName, QStringLiteral("Пресс 1"));
+    EXPECT_EQ(listedByFirst->at(0).station, firstStation);
+    EXPECT_EQ(listedByFirst->at(1).fileName, QStringLiteral("Пресс 2"));
+    EXPECT_EQ(listedByFirst->at(1).station, secondStation);
+    EXPECT_EQ(FileCatalog(b).savedFiles(), listedByFirst);
+
+    // The second reads again; the first closes as the desktop program does (its link stops,
+    // then the session cleans up) in the middle of that read.
+    ASSERT_TRUE(secondLink->readArchive());
+    ASSERT_TRUE(test::runUntil([&] { return secondLink->exchange().ReceivedTotal() >= 5; }));
+    firstLink.reset();
+    const CloseReport closed = first->session.close();
+    EXPECT_TRUE(closed.performed);
+    EXPECT_TRUE(closed.compaction.succeeded);
+    first.reset();
+    ASSERT_EQ(secondLink->state(), link::ExchangeState::Reading);
+
+    ASSERT_TRUE(test::runUntil([&] { return secondView.outcomes.size() == 2; }, 180000));
+    EXPECT_EQ(secondView.outcomes[1].result, link::ReadResult::Complete);
+    EXPECT_EQ(secondView.outcomes[1].received, kSecondRecords);
+    EXPECT_EQ(secondView.outcomes[1].notStored, 0);
+    // The same archive read again: the same rows, each once; the first's rows are gone and both
+    // saved files are whole.
+    EXPECT_EQ(rowsOf(b, secondStation), secondRows);
+    EXPECT_TRUE(rowsOf(b, firstStation).empty());
+    EXPECT_EQ(rowsOnServer(b, QStringLiteral("SELECT count(*) FROM Data_Comm")), kSecondRecords);
+    EXPECT_EQ(FileCatalog(b).savedFiles(), listedByFirst);
+    EXPECT_EQ(rowsOnServer(b, QStringLiteral("SELECT count(*) FROM Data")),
+              kFirstRecords + kSecondRecords);
 }
 
 // Two stations on one server database: each keeps to its own received rows and unsaved files,

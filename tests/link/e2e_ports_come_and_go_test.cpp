@@ -5,7 +5,6 @@
 #include "link/e2e_rig.h"
 #include "link/exchange_texts.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -20,26 +19,11 @@ using link::ReadResult;
 
 constexpr int kRecords = 40;
 
-// vlr-sim serving a press archive at the line rate, so that a read lasts a few seconds.
-class SimulatorProcess {
-public:
-    SimulatorProcess() {
-        process_.start(simulatorPath(), {"--kind", "vtr", "--records", QString::number(kRecords),
-                                         "--seed", "4", "--quiet"});
-        if (process_.waitForStarted() && runUntil([this] { return process_.canReadLine(); }))
-            device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-    }
-    ~SimulatorProcess() { kill(); }
-    void kill() {
-        process_.kill();
-        process_.waitForFinished();
-    }
-    const QString& device() const { return device_; }
-
-private:
-    QProcess process_;
-    QString device_;
-};
+// A press archive served at the line rate, so that a read lasts a few seconds.
+QStringList pressArchive() {
+    return {QStringLiteral("--kind"),  QStringLiteral("vtr"),    QStringLiteral("--records"),
+            QString::number(kRecords), QStringLiteral("--seed"), QStringLiteral("4")};
+}
 
 // VLR_COM1 for the duration of a test.
 class NamedPort {
@@ -58,13 +42,6 @@ std::vector<int> storedNumbers(const store::Database& database) {
     std::vector<int> numbers;
     for (const QVariantMap& row : receivedRows(database))
         numbers.push_back(row.value(QStringLiteral("N")).toInt());
-    return numbers;
-}
-
-std::vector<int> oneTo(int last) {
-    std::vector<int> numbers(static_cast<size_t>(last));
-    for (int i = 0; i < last; ++i)
-        numbers[static_cast<size_t>(i)] = i + 1;
     return numbers;
 }
 
@@ -90,7 +67,7 @@ TEST_F(PortsComeAndGoTest, AnAdapterPluggedInIsFoundAndOnePulledOutMidReadIsSurv
     EXPECT_EQ(view.panels[1], link::texts::disconnected());
 
     // Plugged in after the start: found and identified without anyone's help.
-    SimulatorProcess first;
+    SimulatorProcess first(pressArchive());
     ASSERT_TRUE(plugIn(first.device(), adapter));
     ASSERT_TRUE(runUntil([&] { return link.state() == ExchangeState::Connected; }));
     EXPECT_EQ(view.panels[1], QStringLiteral("COM1/9600"));
@@ -121,7 +98,7 @@ TEST_F(PortsComeAndGoTest, AnAdapterPluggedInIsFoundAndOnePulledOutMidReadIsSurv
 
     // A new simulator behind the same path: found again, and a second read completes.
     ASSERT_EQ(::unlink(QFile::encodeName(adapter).constData()), 0);
-    SimulatorProcess second;
+    SimulatorProcess second(pressArchive());
     ASSERT_TRUE(plugIn(second.device(), adapter));
     ASSERT_TRUE(runUntil([&] { return link.state() == ExchangeState::Connected; }));
     ASSERT_TRUE(link.readArchive());

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QProcess>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTimer>
@@ -18,6 +19,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace vlr::test {
 
@@ -107,6 +109,29 @@ inline QString simulatorPath() {
         .filePath(QStringLiteral("../tools/vlr-sim"));
 }
 
+// vlr-sim in a process of its own with the given options, serving on the pseudo-terminal it
+// names; killed when it goes, whatever the test did.
+class SimulatorProcess {
+public:
+    explicit SimulatorProcess(const QStringList& options) {
+        process_.start(simulatorPath(), options + QStringList{QStringLiteral("--quiet")});
+        if (process_.waitForStarted() && runUntil([this] { return process_.canReadLine(); }))
+            device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+    }
+    ~SimulatorProcess() { kill(); }
+    SimulatorProcess(const SimulatorProcess&) = delete;
+    SimulatorProcess& operator=(const SimulatorProcess&) = delete;
+    void kill() {
+        process_.kill();
+        process_.waitForFinished();
+    }
+    const QString& device() const { return device_; }
+
+private:
+    QProcess process_;
+    QString device_;
+};
+
 // Every received row, in the order of kind, archive and N, as column name → value.
 inline std::vector<QVariantMap> receivedRows(const store::Database& database) {
     QSqlQuery query(database.connection());
@@ -119,6 +144,14 @@ inline std::vector<QVariantMap> receivedRows(const store::Database& database) {
         rows.push_back(row);
     }
     return rows;
+}
+
+// 1, 2, ..., last: the N of a whole archive's rows.
+inline std::vector<int> oneTo(int last) {
+    std::vector<int> numbers(static_cast<size_t>(last));
+    for (int i = 0; i < last; ++i)
+        numbers[static_cast<size_t>(i)] = i + 1;
+    return numbers;
 }
 
 }  // namespace vlr::test

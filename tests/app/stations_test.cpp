@@ -111,7 +111,7 @@ std::unique_ptr<link::LinkSession> linkOf(Station& station, link::ExchangeView& 
 // are gone and both saved files stay.
 TEST(StationsTest, TwoStationsReadAtOnceAndOneClosesWhileTheOtherReads) {
     constexpr int kFirstRecords = 40;
-    constexpr int kSecondRecords = 120;  // still reading long after the first's close
+    constexpr int kSecondRecords = 80;  // still reading long after the first's close
     test::SimulatorProcess firstInstrument(pressArchive(kFirstRecords, 4));
     test::SimulatorProcess secondInstrument(pressArchive(kSecondRecords, 9));
     ASSERT_FALSE(firstInstrument.device().isEmpty());

@@ -108,7 +108,8 @@ std::unique_ptr<link::LinkSession> linkOf(Station& station, link::ExchangeView& 
 // Two stations of a lab read their own instruments into one server database at once, each
 // saves its rows as a file the other sees, and the first closes regularly while the second is
 // in the middle of its next read: the second's read completes whole, the first's received rows
-// are gone and both saved files stay.
+// are gone and both saved files stay. A read the server's going away cuts short keeps what it
+// stored before.
 TEST(StationsTest, TwoStationsReadAtOnceAndOneClosesWhileTheOtherReads) {
     constexpr int kFirstRecords = 40;
     constexpr int kSecondRecords = 80;  // still reading long after the first's close
@@ -195,6 +196,33 @@ TEST(StationsTest, TwoStationsReadAtOnceAndOneClosesWhileTheOtherReads) {
     EXPECT_TRUE(rowsOf(b, firstStation).empty());
     EXPECT_EQ(rowsOnServer(b, QStringLiteral("SELECT count(*) FROM Data_Comm")), kSecondRecords);
     EXPECT_EQ(FileCatalog(b).savedFiles(), listedByFirst);
+    EXPECT_EQ(rowsOnServer(b, QStringLiteral("SELECT count(*) FROM Data")),
+              kFirstRecords + kSecondRecords);
+
+    // The server goes away in the middle of the second's next read and is back after its end:
+    // the read fails telling why, and the rows stored before stay, each once and whole.
+    test::PgServer& server = test::PgServer::instance();
+    ASSERT_TRUE(secondLink->readArchive());
+    ASSERT_TRUE(test::runUntil([&] { return secondLink->exchange().ReceivedTotal() >= 10; }));
+    server.stop();
+    const bool ended = test::runUntil([&] { return secondView.outcomes.size() == 3; }, 180000);
+    server.start();
+    ASSERT_TRUE(ended);
+    const link::ReadOutcome cut = secondView.outcomes[2];
+    EXPECT_EQ(cut.result, link::ReadResult::Complete);
+    EXPECT_EQ(cut.received, kSecondRecords);
+    EXPECT_GT(cut.notStored, 0);
+    ASSERT_FALSE(secondView.messages.empty());
+    EXPECT_TRUE(secondView.messages.back().text.startsWith(QStringLiteral("Нет связи с базой")))
+        << secondView.messages.back().text.toStdString();
+    const int stored = cut.received - cut.notStored;
+    EXPECT_GE(stored, 10);
+    b.reconnectIfLost();
+    const std::vector<QVariantMap> kept = rowsOf(b, secondStation);
+    EXPECT_EQ(numbersOf(kept), test::oneTo(stored));
+    ASSERT_LE(stored, static_cast<int>(secondRows.size()));
+    EXPECT_TRUE(kept == std::vector<QVariantMap>(secondRows.begin(), secondRows.begin() + stored))
+        << "the rows stored before the server went away changed";
     EXPECT_EQ(rowsOnServer(b, QStringLiteral("SELECT count(*) FROM Data")),
               kFirstRecords + kSecondRecords);
 }

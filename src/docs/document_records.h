@@ -24,8 +24,8 @@ struct DropResult {
 
 // Copies received rows (Data_Comm.DataId) into a file with ADOQuery_CopyRec, one record per
 // id in the given order, so the same rows given twice are added twice. All copies of one call
-// form one transaction: a copy that fails skips its row alone, and when the transaction itself
-// fails nothing lands and StoreError is thrown.
+// form one transaction: on the local file a copy that fails skips its row alone (on a server it
+// fails the drop), and when the transaction itself fails nothing lands and StoreError is thrown.
 DropResult copyReceivedRows(const store::Database& database, int fileNameId,
                             const QVector<int>& receivedIds);
 

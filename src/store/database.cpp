@@ -101,9 +101,8 @@ void Database::open(const DatabaseLocation& location) {
     path_.clear();
 }
 
-void Database::reconnectIfLost() const {
-    if (isServer())
-        store::reconnectIfLost(connection(), location_);
+bool Database::reconnectIfLost() const {
+    return isServer() && store::reconnectIfLost(connection(), location_);
 }
 
 QString Database::failureText(const QSqlError& error) const {

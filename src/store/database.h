@@ -41,8 +41,9 @@ public:
     const QString& station() const { return station_; }
 
     // On a server: opens the connection again when the server dropped it (throws StoreError
-    // while it stays away). Nothing for a file.
-    void reconnectIfLost() const;
+    // while it stays away); true when it did, so that statements prepared on the old connection
+    // are prepared again. Nothing for a file.
+    bool reconnectIfLost() const;
     // The text of a failed statement on this connection: the engine's message, on a server after
     // the server's name when the connection is lost.
     QString failureText(const QSqlError& error) const;

@@ -159,11 +159,13 @@ QVariant Query::lastInsertedKey() {
 
 void Query::run() {
     query_.finish();
-    database_->reconnectIfLost();
-    // Prepared once on the file: a statement run for many rows (a drop, a deletion) is parsed
-    // once. A server's connection may have been opened anew since the last run, so there it is
-    // prepared each time.
-    if (!prepared_ || database_->isServer()) {
+    // Prepared once: a statement run for many rows (a drop, a deletion) is parsed once; again
+    // only on a server connection opened anew, which knows nothing of the old one's statements.
+    if (database_->reconnectIfLost()) {
+        query_ = QSqlQuery(database_->connection());
+        prepared_ = false;
+    }
+    if (!prepared_) {
         // A server's driver reads a forward-only row set one result per row; all rows in one
         // result are several times faster to hand over (a file of 65,535 records).
         query_.setForwardOnly(!database_->isServer());

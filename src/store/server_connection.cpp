@@ -80,14 +80,15 @@ void openServerConnection(const QString& name, const DatabaseLocation& location)
     throw StoreError(unreachable(location, failure));
 }
 
-void reconnectIfLost(QSqlDatabase connection, const DatabaseLocation& location) {
+bool reconnectIfLost(QSqlDatabase connection, const DatabaseLocation& location) {
     PGconn* handle = handleOf(connection);
     if (handle && PQstatus(handle) == CONNECTION_OK)
-        return;
+        return false;
     connection.close();
     if (!connection.open())
         throw StoreError(unreachable(location, connectFailure(location)));
     setUpSession(connection);
+    return true;
 }
 
 QString serverFailure(const QSqlDatabase& connection, const DatabaseLocation& location) {

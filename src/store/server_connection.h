@@ -17,7 +17,7 @@ void openServerConnection(const QString& name, const DatabaseLocation& location)
 
 // Opens the connection again after the server dropped it; nothing while it is sound. A server
 // still away throws StoreError.
-void reconnectIfLost(QSqlDatabase connection, const DatabaseLocation& location);
+bool reconnectIfLost(QSqlDatabase connection, const DatabaseLocation& location);
 
 // The server's text of the last failure on the connection, after the server's name.
 QString serverFailure(const QSqlDatabase& connection, const DatabaseLocation& location);

@@ -46,9 +46,25 @@ void rollbackTransaction(const Database& database) {
     database.connection().rollback();
 }
 
+namespace {
+
+QSqlQuery prepared(const Database& database, const QString& text) {
+    QSqlQuery query(database.connection());
+    if (!query.prepare(text))
+        throw StoreError(database.failureText(query.lastError()));
+    return query;
+}
+
+}  // namespace
+
 Transaction::Transaction(const Database& database) : database_(database) {
     beginTransaction(database);
     open_ = true;
+    if (!database.isServer()) {
+        savepoint_ = prepared(database, QStringLiteral("SAVEPOINT vlr_step"));
+        release_ = prepared(database, QStringLiteral("RELEASE SAVEPOINT vlr_step"));
+        rollbackToSavepoint_ = prepared(database, QStringLiteral("ROLLBACK TO SAVEPOINT vlr_step"));
+    }
 }
 
 Transaction::~Transaction() {
@@ -56,29 +72,38 @@ Transaction::~Transaction() {
         rollbackTransaction(database_);
 }
 
-void Transaction::run(const char* text) {
-    // Not prepared: a server's driver prepares through SQL, which takes no savepoint commands.
-    QSqlQuery query(database_.connection());
-    if (!query.exec(QString::fromLatin1(text)))
+void Transaction::run(QSqlQuery& query) {
+    const bool ran = query.exec();
+    query.finish();
+    if (!ran)
         throw StoreError(database_.failureText(query.lastError()));
 }
 
 std::optional<int> Transaction::step(Query& query) {
-    run("SAVEPOINT vlr_step");
+    if (!savepoint_) {
+        try {
+            return query.exec();
+        } catch (const StoreError&) {
+            rollbackTransaction(database_);
+            open_ = false;
+            throw;
+        }
+    }
+    run(*savepoint_);
     std::optional<int> affected;
     try {
         affected = query.exec();
     } catch (const StoreError&) {
         // Without its savepoint the transaction is gone: nothing after this may commit alone.
         try {
-            run("ROLLBACK TO SAVEPOINT vlr_step");
+            run(*rollbackToSavepoint_);
         } catch (const StoreError&) {
             rollbackTransaction(database_);
             open_ = false;
             throw StoreError(QStringLiteral("the transaction was rolled back"));
         }
     }
-    run("RELEASE SAVEPOINT vlr_step");
+    run(*release_);
     return affected;
 }
 

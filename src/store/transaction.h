@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSqlQuery>
+
 #include <optional>
 
 namespace vlr::store {
@@ -23,10 +25,13 @@ void commitTransaction(const Database& database);
 // Rolls it back, quietly: the caller is already reporting a failure.
 void rollbackTransaction(const Database& database);
 
-// A transaction whose statements run as steps: a step that fails is undone alone, through a
-// savepoint, and the steps before it stay, alike on both engines; when the failure has ended the
-// whole transaction (a full disk, a lost server), the step throws instead of letting the steps
-// after it commit one by one. Destroyed without a commit, it rolls back.
+// A transaction whose statements run as steps. On the file a step that fails is undone alone,
+// through a savepoint, and the steps before it stay; when the failure has ended the whole
+// transaction (a full disk), the step throws instead of letting the steps after it commit one by
+// one. On a server a failing step ends the transaction and throws: a savepoint per step would
+// cost two more round trips for each of thousands of rows, and a step fails there only as the
+// whole transaction would (a lost server), or for a value no instrument sends. Destroyed without
+// a commit, it rolls back.
 class Transaction {
 public:
     explicit Transaction(const Database& database);  // throws StoreError
@@ -41,10 +46,13 @@ public:
     void commit();
 
 private:
-    void run(const char* text);
+    void run(QSqlQuery& query);
 
     const Database& database_;
     bool open_ = false;
+    std::optional<QSqlQuery> savepoint_;
+    std::optional<QSqlQuery> release_;
+    std::optional<QSqlQuery> rollbackToSavepoint_;
 };
 
 }  // namespace vlr::store

@@ -14,6 +14,8 @@ import sqlite3
 import sys
 import time
 
+from peak_memory import peak_kib
+
 HEADERS = ["N", "Дата/Время", "№ серии", "№ образца", "Материал", "Метод испытания", "P, кН",
            "R, МПа", "Размер, мм", "Перемещение L,мм.", "Скорость нагружения V, мм/мин. ",
            "Работа A, Дж. ", "Примечание"]
@@ -86,15 +88,6 @@ def write_openpyxl(rows, out):
         sheet.append(values)
     sheet.auto_filter.ref = "A1:%s%d" % (LAST_COLUMN, last)
     book.save(out)
-
-def peak_kib():
-    """The peak resident memory of this process alone (VmHWM), in KiB."""
-    with open("/proc/self/status") as status:
-        for line in status:
-            if line.startswith("VmHWM:"):
-                return int(line.split()[1])
-    return -1
-
 
 def main():
     writer, database, file_id, out = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4]

@@ -14,6 +14,8 @@ import time
 
 import xlwt
 
+from peak_memory import peak_kib
+
 HEADERS = ["N", "Дата/Время", "№ серии", "№ образца", "Материал", "Метод испытания", "P, кН",
            "R, МПа", "Размер, мм", "Перемещение L,мм.", "Скорость нагружения V, мм/мин. ",
            "Работа A, Дж. ", "Примечание"]
@@ -29,15 +31,6 @@ def date_time_text(stored):
     if clock != "00:00:00":
         text += " %d:%s:%s" % (int(hour), minute, second)
     return text
-
-def peak_kib():
-    """The peak resident memory of this process alone (VmHWM), in KiB."""
-    with open("/proc/self/status") as status:
-        for line in status:
-            if line.startswith("VmHWM:"):
-                return int(line.split()[1])
-    return -1
-
 
 def main():
     database, file_id, out = sys.argv[1], int(sys.argv[2]), sys.argv[3]

@@ -7,6 +7,8 @@
 #include <QSqlQuery>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 namespace vlr::test {
 
 int DocumentFilesTest::addSavedFile(const QString& name, int deviceListId) {
@@ -71,6 +73,26 @@ void DocumentFilesTest::addNumberedRecords(int fileNameId, int count) {
         }
     }
     connection.commit();
+}
+
+QJsonArray DocumentFilesTest::exportHeader(const docs::DocumentKind& kind) {
+    QJsonArray header;
+    for (const docs::ExportColumn& column : kind.columns)
+        header.append(column.header);
+    return header;
+}
+
+QSqlQuery DocumentFilesTest::exportedRecords(int fileNameId, const docs::DocumentKind& kind,
+                                             const QString& orderBy) {
+    QStringList fields;
+    for (const docs::ExportColumn& column : kind.columns)
+        fields << QLatin1Char('[') + column.field + QLatin1Char(']');
+    QSqlQuery rows(db_.connection());
+    rows.prepare(QStringLiteral("SELECT %1 FROM Data WHERE FileNameId = ? ORDER BY %2")
+                     .arg(fields.join(QLatin1Char(',')), orderBy));
+    rows.addBindValue(fileNameId);
+    EXPECT_TRUE(rows.exec()) << rows.lastError().text().toStdString();
+    return rows;
 }
 
 }  // namespace vlr::test

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "docs/document_kind.h"
 #include "support/temp_database.h"
+
+#include <QJsonArray>
+#include <QSqlQuery>
 
 #include <QString>
 #include <QVariantMap>
@@ -17,6 +21,11 @@ protected:
     void addRecord(int fileNameId, const QVariantMap& fields);
     // count records numbered 1..count, each with every field of the record row filled.
     void addNumberedRecords(int fileNameId, int count);
+    // An export's header row, and the file's records read here on their own, the kind's
+    // exported fields in column order, ordered by orderBy (SQL).
+    QJsonArray exportHeader(const docs::DocumentKind& kind);
+    QSqlQuery exportedRecords(int fileNameId, const docs::DocumentKind& kind,
+                              const QString& orderBy);
 };
 
 }  // namespace vlr::test

@@ -24,17 +24,8 @@ protected:
     // The sheets the database says the export must give, from the records read here on their
     // own, in the given order: a header row, then at most 65,535 records per sheet.
     QJsonArray expectedSheets(int fileNameId, const DocumentKind& kind, const QString& orderBy) {
-        QStringList fields;
-        QJsonArray header;
-        for (const ExportColumn& column : kind.columns) {
-            fields << QLatin1Char('[') + column.field + QLatin1Char(']');
-            header.append(column.header);
-        }
-        QSqlQuery rows(db_.connection());
-        rows.prepare(QStringLiteral("SELECT %1 FROM Data WHERE FileNameId = ? ORDER BY %2")
-                         .arg(fields.join(QLatin1Char(',')), orderBy));
-        rows.addBindValue(fileNameId);
-        EXPECT_TRUE(rows.exec());
+        const QJsonArray header = exportHeader(kind);
+        QSqlQuery rows = exportedRecords(fileNameId, kind, orderBy);
         QJsonArray sheets;
         QJsonArray sheetRows{header};
         while (rows.next()) {

@@ -49,17 +49,8 @@ protected:
     // the header, then numbers as numbers, the date-time as the stored wall-clock reading, texts
     // as stored (CR LF as LF), nothing for null or empty text.
     QJsonArray expectedRows(int fileNameId, const DocumentKind& kind, const QString& orderBy) {
-        QStringList fields;
-        QJsonArray header;
-        for (const ExportColumn& column : kind.columns) {
-            fields << QLatin1Char('[') + column.field + QLatin1Char(']');
-            header.append(column.header);
-        }
-        QSqlQuery rows(db_.connection());
-        rows.prepare(QStringLiteral("SELECT %1 FROM Data WHERE FileNameId = ? ORDER BY %2")
-                         .arg(fields.join(QLatin1Char(',')), orderBy));
-        rows.addBindValue(fileNameId);
-        EXPECT_TRUE(rows.exec());
+        const QJsonArray header = exportHeader(kind);
+        QSqlQuery rows = exportedRecords(fileNameId, kind, orderBy);
         QJsonArray expected{header};
         while (rows.next()) {
             QJsonArray cells;

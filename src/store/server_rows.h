@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QVariantMap>
@@ -13,11 +14,11 @@ namespace vlr::store {
 class Database;
 struct Statement;
 
-// The rows of one statement on a server, read straight from libpq in its text form: a value is
-// parsed where it lies, without the QVariant per value of Qt's driver, which is most of the time
-// a file of 65,535 records takes to open or export. The values a local file gives come out: a
-// real as its single, a timestamp as its stored text. Failures throw StoreError naming the
-// server when it is gone.
+// The rows of one statement on a server, read straight from libpq in their binary form: a value
+// is read where it lies, without the QVariant per value of Qt's driver, which was most of the
+// time a file of 65,535 records took to open or export. The values a local file gives come out:
+// a real as its single, a timestamp as its stored text. Failures throw StoreError naming the
+// server when it is gone; so does a column of a type the program's tables never hold.
 class ServerRows {
 public:
     // text is the statement's text for the server, with the named placeholders of statement.
@@ -36,12 +37,13 @@ public:
     QByteArrayView utf8(int column) const;
 
 private:
-    enum class Kind { Integer, Boolean, Single, Number, Timestamp, Text };
+    enum class Kind { Boolean, Int2, Int4, Int8, Single, Double, Numeric, Timestamp, Text };
 
     pg_result* result_ = nullptr;
     int rowCount_ = 0;
     int row_ = -1;
     std::vector<Kind> kinds_;
+    mutable std::vector<QByteArray> texts_;  // this row's values written as texts, per column
 };
 
 // The statement's text with its named placeholders (":PFileNameId") as libpq's positional ones

@@ -1,6 +1,7 @@
 // A document window's database work: opening and re-sorting a file of 65,535 records into the
 // grid's model, each timed from reading the records' order to the texts of the first screenful
-// of rows, as the window shows them; and a drop of 10,000 received rows.
+// of rows, as the window shows them; a drop of 10,000 received rows; and the export of the
+// file to an .xls workbook, as `vlr export` does it.
 //
 // With VLR_BENCH_DATABASE=postgresql://... each benchmark runs also (argument server:1) on that
 // server database, which must be empty: it gets the same file and received rows.
@@ -8,6 +9,7 @@
 // Usage: [VLR_BENCH_DATABASE=URL] bench_document [benchmark options]
 #include "docs/document_kind.h"
 #include "docs/document_records.h"
+#include "docs/export_format.h"
 #include "docs/file_records.h"
 #include "grid/grid_model.h"
 #include "qt_benchmark_main.h"
@@ -190,6 +192,17 @@ void BM_Drop(benchmark::State& state) {
     }
 }
 
+// The whole file into a workbook in a temporary folder.
+void BM_Export(benchmark::State& state) {
+    const Fixture& fixture = Fixture::get(state.range(0) == 1);
+    QTemporaryDir dir;
+    for (auto _ : state)
+        vlr::docs::exportDocumentAs(vlr::docs::ExportFormat::Xls, fixture.db(),
+                                    fixture.fileNameId(), vlr::docs::vtrAsphaltKind(), {},
+                                    dir.filePath(QStringLiteral("file.xls")), [] {});
+    state.counters["records"] = kFileRecords;
+}
+
 // server:0 the local file, server:1 the server's database (when VLR_BENCH_DATABASE is set); the
 // local file's runs come first, the server's after them.
 const int kLastBackend = benchServer().isEmpty() ? 0 : 1;
@@ -201,6 +214,7 @@ BENCHMARK(BM_ResortFile)
     ->ArgName("server")
     ->DenseRange(0, kLastBackend)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Export)->ArgName("server")->DenseRange(0, kLastBackend)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Drop)
     ->ArgName("server")
     ->DenseRange(0, kLastBackend)

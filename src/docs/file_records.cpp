@@ -14,10 +14,13 @@
 namespace vlr::docs {
 namespace {
 
-// Rows read at once when a row is asked for, and windows held: a screenful of rows costs one
-// statement, and scrolling back and forth within a few thousand rows costs none.
+// Rows read at once when a row is asked for, and rows held: a screenful of rows costs one
+// statement, and scrolling back and forth within a few thousand rows costs none. A reader going
+// through the rows in order (the report, an export) gets larger windows: each statement is a
+// round trip to a server.
 constexpr int kWindowRows = 256;
-constexpr size_t kHeldWindows = 16;
+constexpr int kInOrderWindowRows = 4096;
+constexpr int kHeldRows = 16 * kWindowRows;
 
 void checkColumn(const QString& field) {
     // Only names of Data's columns reach a statement's text.
@@ -226,14 +229,16 @@ QVariant FileRecords::value(int row, int field) const {
 }
 
 const FileRecords::Window& FileRecords::window(int row) const {
-    const int first = row / kWindowRows * kWindowRows;
     for (auto held = windows_.begin(); held != windows_.end(); ++held) {
-        if (held->first == first) {
+        if (row >= held->first && row < held->first + held->rows) {
             windows_.splice(windows_.begin(), windows_, held);
             return windows_.front();
         }
     }
-    const int last = std::min(first + kWindowRows, count());
+    const int first = row / kWindowRows * kWindowRows;
+    const bool inOrder =
+        !windows_.empty() && windows_.front().first + windows_.front().rows == first;
+    const int last = std::min(first + (inOrder ? kInOrderWindowRows : kWindowRows), count());
     QStringList ids;
     QHash<int, int> places;
     for (int at = first; at < last; ++at) {
@@ -248,7 +253,7 @@ const FileRecords::Window& FileRecords::window(int row) const {
     const store::Query query(database_, statement);
     store::RowCursor rows(database_, query);
     const size_t width = size_t(fields_.size());
-    Window read{first, std::vector<QVariant>(size_t(last - first) * width)};
+    Window read{first, last - first, std::vector<QVariant>(size_t(last - first) * width)};
     while (rows.next()) {
         const int place = places.value(rows.integer(0), -1);
         if (place < 0)
@@ -256,9 +261,12 @@ const FileRecords::Window& FileRecords::window(int row) const {
         for (size_t f = 0; f < width; ++f)
             read.values[size_t(place) * width + f] = readers_[f].read(rows);
     }
+    heldRows_ += read.rows;
     windows_.push_front(std::move(read));
-    if (windows_.size() > kHeldWindows)
+    while (heldRows_ > kHeldRows && windows_.size() > 1) {
+        heldRows_ -= windows_.back().rows;
         windows_.pop_back();
+    }
     return windows_.front();
 }
 

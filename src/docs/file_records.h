@@ -49,6 +49,7 @@ public:
 private:
     struct Window {
         int first;
+        int rows;
         std::vector<QVariant> values;  // row by row, fields() in each
     };
 
@@ -62,6 +63,7 @@ private:
     mutable QHash<int, int> rowsOfIds_;
     mutable std::vector<FieldReader> readers_;
     mutable std::list<Window> windows_;  // the most recently used first
+    mutable int heldRows_ = 0;
 };
 
 }  // namespace vlr::docs

@@ -216,6 +216,38 @@ TEST_P(RowCursorTest, FieldsReadBackExactlyAsStored) {
     EXPECT_EQ(QString::fromUtf8(singles.utf8(1)), QStringLiteral("2013-01-02 10:00:05"));
 }
 
+// Date-times on both sides of the server's epoch (2000-01-01) and of leap days, and decimals
+// of every sign and size, as the file holds them: on a server both are decoded from their
+// binary forms.
+TEST_P(RowCursorTest, DateTimesAndDecimalsReadAsTheFileHoldsThem) {
+    const QStringList dateTimes{
+        QStringLiteral("1899-12-30 00:00:00"), QStringLiteral("1970-01-01 00:00:01"),
+        QStringLiteral("1999-12-31 23:59:59"), QStringLiteral("2000-01-01 00:00:00"),
+        QStringLiteral("2000-02-29 12:00:00"), QStringLiteral("2024-02-29 12:34:56"),
+        QStringLiteral("2100-03-01 07:08:09"), QStringLiteral("9999-12-31 23:59:59")};
+    const int file = createFile(QStringLiteral("Даты"), 1, true);
+    for (int n = 0; n < dateTimes.size(); ++n)
+        insert(file, n, dateTimes.at(n));
+    Query search(db_, ADOQuery_Search());
+    search.set(QStringLiteral("PFileNameId"), file);
+    RowCursor rows(db_, search);
+    const int dateTime = rows.columnIndex(QStringLiteral("DateTime"));
+    QStringList read;
+    while (rows.next())
+        read << QString::fromUtf8(rows.utf8(dateTime));
+    EXPECT_EQ(read, dateTimes);
+
+    for (const char* decimal : {"-1234.56789", "0.00001", "-0.5", "0", "123456789012.5",
+                                "99999999.99999", "5204.7", "-0.000000012345"}) {
+        Query query(db_, rowSet(QStringLiteral("select CAST(:PText AS numeric) AS D"),
+                                {decl("PText", vlr::store::ParamType::Text, 50)}));
+        query.set(QStringLiteral("PText"), QString::fromLatin1(decimal));
+        RowCursor number(db_, query);
+        ASSERT_TRUE(number.next()) << decimal;
+        EXPECT_EQ(number.number(0), std::strtod(decimal, nullptr)) << decimal;
+    }
+}
+
 TEST_P(RowCursorTest, TheDriverIsFoundToRunOnTheProgramsOwnSqliteAndIsReadDirectly) {
     // Debian's Qt driver links the system SQLite, as this program does; a server's rows are read
     // on libpq's own interface.

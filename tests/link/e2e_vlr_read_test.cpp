@@ -139,11 +139,9 @@ TEST_F(VlrReadTest, AServerLostMidReadFailsTheReadAndKeepsTheStoredRows) {
     constexpr int kRecords = 300;
     test::PgServer& server = test::PgServer::instance();
     const QString url = server.createDatabase();
-    store::Database watch;
-    watch.open(store::parseDatabaseLocation(url));
-    const auto storedRows = [&] {
-        watch.reconnectIfLost();
-        QSqlQuery query(watch.connection());
+    // The rows, the distinct numbers and the highest number stored.
+    const auto storedRows = [](const store::Database& database) {
+        QSqlQuery query(database.connection());
         return query.exec(QStringLiteral("SELECT count(*), count(DISTINCT N), coalesce(max(N), 0) "
                                          "FROM Data_Comm")) &&
                        query.next()
@@ -155,12 +153,14 @@ TEST_F(VlrReadTest, AServerLostMidReadFailsTheReadAndKeepsTheStoredRows) {
         instrumentSetup(sim::InstrumentKind::Vtr,
                         sim::generateArchives(sim::InstrumentKind::Vtr, {kRecords}, 7)),
         {}, {0, 10, 15});
+    store::Database watch;
+    watch.open(store::parseDatabaseLocation(url));
     bool stopped = false;
     QTimer stopper;
     QObject::connect(&stopper, &QTimer::timeout, [&] {
         if (stopped)
             return;
-        const std::vector<int> rows = storedRows();
+        const std::vector<int> rows = storedRows(watch);
         if (!rows.empty() && rows[0] >= 5) {
             stopped = true;
             server.stop();
@@ -186,7 +186,9 @@ TEST_F(VlrReadTest, AServerLostMidReadFailsTheReadAndKeepsTheStoredRows) {
     EXPECT_LT(received, kRecords);
     EXPECT_TRUE(run.err.contains(QStringLiteral("Не сохранено записей: 1 из %1").arg(received)))
         << run.err.toStdString();
-    EXPECT_EQ(storedRows(), (std::vector<int>{received - 1, received - 1, received - 1}));
+    store::Database after;
+    after.open(store::parseDatabaseLocation(url));
+    EXPECT_EQ(storedRows(after), (std::vector<int>{received - 1, received - 1, received - 1}));
 }
 
 // Started before the adapter is plugged in, the read finds it when it appears in time.

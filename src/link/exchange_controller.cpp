@@ -149,9 +149,17 @@ void ExchangeController::receiveForFrame(const QByteArray& chunk) {
 
 void ExchangeController::onIdentificationFrame() {
     const int length = DecodeLongFrame(buffer_.data(), buffer_.highestIndex());
-    const IdentifyOutcome outcome = length >= MinimumIdentificationBytes
-                                        ? identify(length)
-                                        : IdentifyOutcome::TransmissionError;
+    IdentifyOutcome outcome = IdentifyOutcome::TransmissionError;
+    try {
+        if (length >= MinimumIdentificationBytes)
+            outcome = identify(length);
+    } catch (const store::StoreError& error) {
+        // Without the server no instrument can be looked up, which makes it no unknown one: the
+        // status bar says why, and the search goes on and identifies it once the server is back.
+        resetLink();
+        setPanel(PanelProgress, error.message());
+        return;
+    }
     switch (outcome) {
         case IdentifyOutcome::TransmissionError:
             setPanel(PanelProgress, texts::identificationTransmissionError());
@@ -239,8 +247,11 @@ bool ExchangeController::lookUpDevice() {
             store::fromStoredDateTime(rows.value(QStringLiteral("DeviceVersion"))).date();
         rows.finish();
         return true;
-    } catch (const store::StoreError&) {
-        // A search that cannot run identifies nothing, as when no row matches.
+    } catch (const store::StoreError& error) {
+        // A search that cannot run identifies nothing, as when no row matches; a lost server is
+        // told as such.
+        if (error.connectionLost())
+            throw;
         return false;
     }
 }

@@ -89,6 +89,7 @@ private:
     void receiveForFrame(const QByteArray& chunk);
     void onIdentificationFrame();
     void onRecordFrame();
+    // Both throw StoreError when the database server is lost.
     IdentifyOutcome identify(int payloadLength);
     bool lookUpDevice();
     void showKindTabs();

@@ -201,15 +201,25 @@ TEST(StationsTest, TwoStationsReadAtOnceAndOneClosesWhileTheOtherReads) {
 
     // The server goes away in the middle of the second's next read: the read ends at once as a
     // failed one, told once naming the server and why; the rows stored before stay, each once and
-    // whole; the instrument stays connected, and the next read, on the server back, is whole.
+    // whole; the instrument stays connected. Once the server is back the instrument is identified
+    // again and the next read is whole.
     test::PgServer& server = test::PgServer::instance();
     const size_t messagesBefore = secondView.messages.size();
     ASSERT_TRUE(secondLink->readArchive());
     ASSERT_TRUE(test::runUntil([&] { return secondLink->exchange().ReceivedTotal() >= 10; }));
     server.stop();
     const bool ended = test::runUntil([&] { return secondView.outcomes.size() == 3; }, 60000);
+    const link::ExchangeState afterCut = secondLink->state();
+    // While the server is away the instrument, found again, cannot be identified: the status bar
+    // says why, with no box, and the search goes on.
+    secondLink.reset();
+    secondLink = linkOf(second, secondView, secondInstrument.device());
+    const bool toldAway = test::runUntil(
+        [&] { return secondView.panels[0].startsWith(QStringLiteral("Нет связи с базой")); },
+        30000);
     server.start();
     ASSERT_TRUE(ended);
+    EXPECT_TRUE(toldAway);
     const link::ReadOutcome cut = secondView.outcomes[2];
     EXPECT_EQ(cut.result, link::ReadResult::DatabaseLost);
     EXPECT_LT(cut.received, kSecondRecords);
@@ -219,7 +229,7 @@ TEST(StationsTest, TwoStationsReadAtOnceAndOneClosesWhileTheOtherReads) {
     ASSERT_EQ(secondView.messages.size(), messagesBefore + 1);
     EXPECT_TRUE(secondView.messages.back().text.startsWith(cut.databaseFailure))
         << secondView.messages.back().text.toStdString();
-    EXPECT_EQ(secondLink->state(), link::ExchangeState::Connected);
+    EXPECT_EQ(afterCut, link::ExchangeState::Connected);
     const int stored = cut.received - cut.notStored;
     EXPECT_GE(stored, 10);
     b.reconnectIfLost();
@@ -231,6 +241,8 @@ TEST(StationsTest, TwoStationsReadAtOnceAndOneClosesWhileTheOtherReads) {
     EXPECT_EQ(rowsOnServer(b, QStringLiteral("SELECT count(*) FROM Data")),
               kFirstRecords + kSecondRecords);
 
+    ASSERT_TRUE(test::runUntil([&] { return connected(*secondLink); }, 60000));
+    EXPECT_EQ(secondView.messages.size(), messagesBefore + 1);
     ASSERT_TRUE(secondLink->readArchive());
     ASSERT_TRUE(test::runUntil([&] { return secondView.outcomes.size() == 4; }, 180000));
     EXPECT_EQ(secondView.outcomes[3].result, link::ReadResult::Complete);

@@ -1,5 +1,6 @@
 #include "docs/document_records.h"
 
+#include "store/database.h"
 #include "store/query.h"
 #include "store/statements.h"
 #include "store/transaction.h"
@@ -31,10 +32,31 @@ const store::Statement& deleteRecordStatement() {
     return statement;
 }
 
+// On a server every row would be one round trip: all rows go in one statement, which fails
+// whole, as a drop on a server does anyway.
+DropResult copyReceivedRowsAtOnce(const store::Database& database, int fileNameId,
+                                  const QVector<int>& receivedIds) {
+    QStringList ids;
+    ids.reserve(receivedIds.size());
+    for (int id : receivedIds)
+        ids << QString::number(id);
+    store::Query copy(database, store::ServerCopyReceivedRows());
+    copy.set(QStringLiteral("PDataIds"),
+             QLatin1Char('{') + ids.join(QLatin1Char(',')) + QLatin1Char('}'));
+    copy.set(QStringLiteral("PFileNameId"), fileNameId);
+    store::Transaction transaction(database);
+    DropResult result;
+    result.copied = transaction.step(copy).value_or(0);
+    transaction.commit();
+    return result;
+}
+
 }  // namespace
 
 DropResult copyReceivedRows(const store::Database& database, int fileNameId,
                             const QVector<int>& receivedIds) {
+    if (database.isServer())
+        return copyReceivedRowsAtOnce(database, fileNameId, receivedIds);
     // One prepared statement for every row: preparing it again per row, with the rounding
     // trigger it fires, costs more than the copy itself.
     store::Query copy(database, store::ADOQuery_CopyRec());

@@ -27,13 +27,8 @@ void checkColumn(const QString& field) {
 
 QString columnList(const QStringList& fields) {
     QStringList columns{QStringLiteral("[DataId]")};
-    for (const QString& field : fields) {
-        // The date-time as its stored text on either engine: a server's driver would make a
-        // local-time QDateTime of each (slow, and shifted in a clock change's missing hour).
-        columns << (field == QLatin1String("DateTime")
-                        ? QStringLiteral("CAST([DateTime] AS text) AS [DateTime]")
-                        : QLatin1Char('[') + field + QLatin1Char(']'));
-    }
+    for (const QString& field : fields)
+        columns << QLatin1Char('[') + field + QLatin1Char(']');
     return columns.join(QStringLiteral(", "));
 }
 

@@ -31,6 +31,8 @@ public:
 
     QSqlQuery& rows() { return query_; }
     const Statement& statement() const { return statement_; }
+    // The statement's text as the database's engine takes it.
+    const QString& textForEngine() const { return text_; }
     // The converted value of every parameter, defaults included.
     const QVariantMap& values() const { return values_; }
 

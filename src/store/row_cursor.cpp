@@ -1,12 +1,10 @@
 #include "store/row_cursor.h"
 
 #include "store/database.h"
-#include "store/record_row.h"
 #include "store/sqlite_library.h"
 #include "store/store_error.h"
 
 #include <QSqlError>
-#include <QSqlField>
 #include <QSqlRecord>
 #include <QVariant>
 
@@ -14,9 +12,6 @@
 
 namespace vlr::store {
 namespace {
-
-// PostgreSQL's type id of real (float4), as the driver reports it for a column.
-constexpr int kServerRealType = 700;
 
 // Null as QSqlQuery binds it: a null variant, and also a null text (which a QVariant holding
 // one does not report as null).
@@ -52,15 +47,17 @@ RowCursor::RowCursor(const Database& database, const Query& query)
 
 RowCursor::RowCursor(const Database& database, const Query& query, Reading reading)
     : database_(&database) {
+    if (database.isServer()) {
+        serverRows_ = std::make_unique<ServerRows>(database, query.statement(),
+                                                   query.textForEngine(), query.values());
+        return;
+    }
     // SQLite's own interface exists only on a local file whose library the program shares.
-    if (reading == Reading::ThroughDriver || database.isServer() || !driverSharesSqliteLibrary()) {
+    if (reading == Reading::ThroughDriver || !driverSharesSqliteLibrary()) {
         driverRows_ = std::make_unique<Query>(database, query.statement());
         for (auto value = query.values().cbegin(); value != query.values().cend(); ++value)
             driverRows_->set(value.key(), value.value());
         driverRows_->open();
-        const QSqlRecord record = driverRows_->rows().record();
-        for (int column = 0; column < record.count(); ++column)
-            singleColumns_.push_back(record.field(column).typeID() == kServerRealType);
         return;
     }
     connection_ = sqliteHandle(database.connection());
@@ -93,6 +90,8 @@ RowCursor::~RowCursor() {
 }
 
 int RowCursor::columnIndex(const QString& name) const {
+    if (serverRows_)
+        return serverRows_->columnIndex(name);
     if (driverRows_)
         return driverRows_->rows().record().indexOf(name);
     const int count = sqlite3_column_count(statement_);
@@ -108,6 +107,8 @@ bool RowCursor::next() {
     // Stepping a finished statement would start it over.
     if (finished_)
         return false;
+    if (serverRows_)
+        return serverRows_->next();
     if (driverRows_) {
         driverTexts_.clear();
         QSqlQuery& rows = driverRows_->rows();
@@ -129,42 +130,40 @@ bool RowCursor::next() {
 }
 
 bool RowCursor::isNull(int column) const {
+    if (serverRows_)
+        return serverRows_->isNull(column);
     if (driverRows_)
         return driverRows_->rows().isNull(column);
     return sqlite3_column_type(statement_, column) == SQLITE_NULL;
 }
 
 double RowCursor::number(int column) const {
-    if (driverRows_) {
-        const double value = driverRows_->rows().value(column).toDouble();
-        // The server hands a real over as its shortest text: the single itself is what a local
-        // file gives.
-        return singleColumns_.at(size_t(column)) ? static_cast<double>(static_cast<float>(value))
-                                                 : value;
-    }
+    if (serverRows_)
+        return serverRows_->number(column);
+    if (driverRows_)
+        return driverRows_->rows().value(column).toDouble();
     return sqlite3_column_double(statement_, column);
 }
 
 int RowCursor::integer(int column) const {
+    if (serverRows_)
+        return serverRows_->integer(column);
     if (driverRows_)
         return driverRows_->rows().value(column).toInt();
     return sqlite3_column_int(statement_, column);
 }
 
 QByteArrayView RowCursor::utf8(int column) const {
+    if (serverRows_)
+        return serverRows_->utf8(column);
     if (driverRows_) {
         if (driverRows_->rows().isNull(column))
             return {};
         if (driverTexts_.empty())
             driverTexts_.resize(size_t(driverRows_->rows().record().count()));
         QByteArray& text = driverTexts_.at(size_t(column));
-        if (text.isNull()) {
-            const QVariant value = driverRows_->rows().value(column);
-            // A server's timestamp arrives as a date-time; the local file keeps its stored text.
-            text = value.typeId() == QMetaType::QDateTime
-                       ? toStoredDateTime(value.toDateTime()).toUtf8()
-                       : value.toString().toUtf8();
-        }
+        if (text.isNull())
+            text = driverRows_->rows().value(column).toString().toUtf8();
         return text;
     }
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));

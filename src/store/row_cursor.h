@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/query.h"
+#include "store/server_rows.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -20,10 +21,10 @@ class Database;
 // in place, without a QVariant per value, which matters for row sets of tens of thousands of
 // records (the export of a file). The statement and its parameter values are those of a
 // Query, so the parameters are converted by their declarations exactly as for QSqlQuery.
-// On a server, when Qt's driver runs on a SQLite library of its own
-// (driverSharesSqliteLibrary()), or when asked to, the rows are read through the driver instead,
-// with the same results (a server's singles and date-times as a local file gives them). Failures
-// throw StoreError.
+// On a server the rows are read straight from libpq (ServerRows), with the values a local file
+// gives. When Qt's driver runs on a SQLite library of its own (driverSharesSqliteLibrary()), or
+// when asked to, a local file's rows are read through the driver instead, with the same results.
+// Failures throw StoreError.
 class RowCursor {
 public:
     enum class Reading { Direct, ThroughDriver };
@@ -57,8 +58,8 @@ private:
     sqlite3_stmt* statement_ = nullptr;
     sqlite3* connection_ = nullptr;
     bool finished_ = false;
+    std::unique_ptr<ServerRows> serverRows_;
     std::unique_ptr<Query> driverRows_;
-    std::vector<bool> singleColumns_;  // through the driver: the columns the server holds as real
     mutable std::vector<QByteArray> driverTexts_;  // this row's texts, as read through the driver
 };
 

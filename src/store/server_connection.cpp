@@ -11,9 +11,8 @@
 #include <memory>
 
 namespace vlr::store {
-namespace {
 
-PGconn* handleOf(const QSqlDatabase& connection) {
+PGconn* serverHandle(const QSqlDatabase& connection) {
     const QVariant handle = connection.driver() ? connection.driver()->handle() : QVariant();
     // PGconn is a typedef of struct pg_conn; the driver registers the pointer under either name.
     if (!handle.isValid() ||
@@ -21,6 +20,8 @@ PGconn* handleOf(const QSqlDatabase& connection) {
         return nullptr;
     return *static_cast<PGconn* const*>(handle.constData());
 }
+
+namespace {
 
 QString trimmedMessage(const char* message) {
     return QString::fromUtf8(message).trimmed();
@@ -83,7 +84,7 @@ void openServerConnection(const QString& name, const DatabaseLocation& location)
 }
 
 bool reconnectIfLost(QSqlDatabase connection, const DatabaseLocation& location) {
-    PGconn* handle = handleOf(connection);
+    PGconn* handle = serverHandle(connection);
     if (handle && PQstatus(handle) == CONNECTION_OK)
         return false;
     connection.close();
@@ -94,7 +95,7 @@ bool reconnectIfLost(QSqlDatabase connection, const DatabaseLocation& location) 
 }
 
 StoreError serverFailure(const QSqlDatabase& connection, const DatabaseLocation& location) {
-    PGconn* handle = handleOf(connection);
+    PGconn* handle = serverHandle(connection);
     QString message = handle ? trimmedMessage(PQerrorMessage(handle)) : QString();
     if (message.isEmpty())
         message = QStringLiteral("сервер не ответил");
@@ -108,12 +109,12 @@ StoreError serverFailure(const QSqlDatabase& connection, const DatabaseLocation&
 }
 
 bool serverTransactionIntact(const QSqlDatabase& connection) {
-    PGconn* handle = handleOf(connection);
+    PGconn* handle = serverHandle(connection);
     return handle && PQtransactionStatus(handle) == PQTRANS_INTRANS;
 }
 
 QString serverVersion(const QSqlDatabase& connection) {
-    PGconn* handle = handleOf(connection);
+    PGconn* handle = serverHandle(connection);
     if (!handle)
         return QString();
     const int version = PQserverVersion(handle);

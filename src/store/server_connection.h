@@ -6,6 +6,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+struct pg_conn;
+
 namespace vlr::store {
 
 // The connection to a PostgreSQL server through Qt's driver. Qt's driver reports a failure's
@@ -27,6 +29,9 @@ StoreError serverFailure(const QSqlDatabase& connection, const DatabaseLocation&
 // Whether a transaction is open and no statement in it has failed (which would have made the
 // server refuse everything up to the rollback).
 bool serverTransactionIntact(const QSqlDatabase& connection);
+
+// libpq's connection under the driver, for reading rows without it; null when there is none.
+pg_conn* serverHandle(const QSqlDatabase& connection);
 
 // The server's version text: "PostgreSQL 15.20".
 QString serverVersion(const QSqlDatabase& connection);

@@ -155,28 +155,45 @@ const Statement& ADOQuery_CatalogSearch() {
     return s;
 }
 
+namespace {
+
+// The start of a copy of received rows into a file: every field of the record row but Comment.
+// F1..F10 are singles in Data_Comm: a received 5204.7 is held as 5204.7002, and rounding that to
+// Data's 5 decimals would keep the noise. single_decimal gives the decimal the single stands for
+// (5204.7); Data's triggers then round to 5 decimals. Where the engine has no such function the
+// text is adapted (engineText).
+QString copyIntoFile() {
+    QStringList selected;
+    for (const QString& field : recordRowCopiedFields()) {
+        const QString column = QStringLiteral("Data_Comm.") + field;
+        selected << (field.startsWith(QLatin1Char('F'))
+                         ? QStringLiteral("single_decimal(%1)").arg(column)
+                         : column);
+    }
+    selected << QStringLiteral(":PFileNameId");
+    return QStringLiteral("INSERT INTO Data ( ") + insertFieldList() +
+           QStringLiteral(", FileNameId )\n") + QStringLiteral("SELECT ") +
+           selected.join(QStringLiteral(", ")) + QStringLiteral("\nFROM Data_Comm");
+}
+
+}  // namespace
+
 const Statement& ADOQuery_CopyRec() {
-    // Every field of the record row but Comment. F1..F10 are singles in Data_Comm: a received
-    // 5204.7 is held as 5204.7002, and rounding that to Data's 5 decimals would keep the noise.
-    // single_decimal gives the decimal the single stands for (5204.7); Data's triggers then round
-    // to 5 decimals. Where the engine has no such function the text is adapted (engineText).
-    static const Statement s = [] {
-        QStringList selected;
-        for (const QString& field : recordRowCopiedFields()) {
-            const QString column = QStringLiteral("Data_Comm.") + field;
-            selected << (field.startsWith(QLatin1Char('F'))
-                             ? QStringLiteral("single_decimal(%1)").arg(column)
-                             : column);
-        }
-        selected << QStringLiteral(":PFileNameId");
-        const QString text = QStringLiteral("INSERT INTO Data ( ") + insertFieldList() +
-                             QStringLiteral(", FileNameId )\n") + QStringLiteral("SELECT ") +
-                             selected.join(QStringLiteral(", ")) +
-                             QStringLiteral("\nFROM Data_Comm\nWHERE Data_Comm.DataId=:PDataId;");
-        return command("ADOQuery_CopyRec",
-                       {param("PDataId", ParamType::Long), param("PFileNameId", ParamType::Long)},
-                       text);
-    }();
+    static const Statement s =
+        command("ADOQuery_CopyRec",
+                {param("PDataId", ParamType::Long), param("PFileNameId", ParamType::Long)},
+                copyIntoFile() + QStringLiteral("\nWHERE Data_Comm.DataId=:PDataId;"));
+    return s;
+}
+
+const Statement& ServerCopyReceivedRows() {
+    // The ids as one array in the order given, duplicates kept: the rows are numbered in it.
+    static const Statement s = command(
+        "ServerCopyReceivedRows", {textParam("PDataIds", 0), param("PFileNameId", ParamType::Long)},
+        copyIntoFile() +
+            QStringLiteral("\nJOIN unnest(CAST(:PDataIds AS integer[])) WITH ORDINALITY AS "
+                           "Dropped (DataId, Place) ON Data_Comm.DataId = Dropped.DataId\n"
+                           "ORDER BY Dropped.Place;"));
     return s;
 }
 

@@ -7,16 +7,17 @@
 #include "support/temp_database.h"
 
 #include <QDateTime>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
 namespace vlr::store {
 namespace {
 
-class RowCursorTest : public test::TempDatabaseTest {
+class RowCursorTest : public test::BothDatabasesTest {
 protected:
     void SetUp() override {
-        TempDatabaseTest::SetUp();
+        BothDatabasesTest::SetUp();
         file_ = createFile(QStringLiteral("Образцы"), 1, true);
         other_ = createFile(QStringLiteral("Другой"), 1, true);
         // Inserted out of order, so the rows come back sorted only if the statement's own
@@ -31,7 +32,7 @@ protected:
     void insert(int file, int n, const QString& dateTime) {
         QSqlQuery query(db_.connection());
         ASSERT_TRUE(query.prepare(QStringLiteral(
-            "INSERT INTO Data (FileNameId, N, [DateTime]) VALUES (:file, :n, :dateTime)")));
+            "INSERT INTO Data (FileNameId, N, DateTime) VALUES (:file, :n, :dateTime)")));
         query.bindValue(QStringLiteral(":file"), file);
         query.bindValue(QStringLiteral(":n"), n);
         query.bindValue(QStringLiteral(":dateTime"), dateTime);
@@ -49,7 +50,7 @@ protected:
         return result.join(QLatin1Char(' '));
     }
 
-    static ParamDecl decl(const char* name, ParamType type, int size = 0,
+    static ParamDecl decl(const char* name, vlr::store::ParamType type, int size = 0,
                           const QVariant& defaultValue = QVariant()) {
         return ParamDecl{QString::fromLatin1(name), type, size, defaultValue};
     }
@@ -62,7 +63,7 @@ protected:
     int other_ = 0;
 };
 
-TEST_F(RowCursorTest, SearchAndPrintStepOnlyTheFilesRowsInTheStatementsOrder) {
+TEST_P(RowCursorTest, SearchAndPrintStepOnlyTheFilesRowsInTheStatementsOrder) {
     for (const Statement* statement : {&ADOQuery_Search(), &ADOQuery_Print()}) {
         Query query(db_, *statement);
         query.set(QStringLiteral("PFileNameId"), file_);
@@ -88,13 +89,15 @@ TEST_F(RowCursorTest, SearchAndPrintStepOnlyTheFilesRowsInTheStatementsOrder) {
     EXPECT_EQ(order(sortedRows), QStringLiteral("1.03 2.02 2.01 3.01"));
 }
 
-TEST_F(RowCursorTest, ParametersAreBoundAsTheirDeclarationsConvertThem) {
-    Query query(db_,
-                rowSet(QStringLiteral("select :PSingle as S, :PWhen as W, :PFlag as B, "
-                                      ":PName as T, :PNone as Z, :PCount as C"),
-                       {decl("PSingle", ParamType::IEEESingle), decl("PWhen", ParamType::DateTime),
-                        decl("PFlag", ParamType::Bit), decl("PName", ParamType::Text, 50),
-                        decl("PNone", ParamType::Long), decl("PCount", ParamType::Short, 0, 7)}));
+TEST_P(RowCursorTest, ParametersAreBoundAsTheirDeclarationsConvertThem) {
+    Query query(db_, rowSet(QStringLiteral("select :PSingle as S, :PWhen as W, :PFlag as B, "
+                                           ":PName as T, :PNone as Z, :PCount as C"),
+                            {decl("PSingle", vlr::store::ParamType::IEEESingle),
+                             decl("PWhen", vlr::store::ParamType::DateTime),
+                             decl("PFlag", vlr::store::ParamType::Bit),
+                             decl("PName", vlr::store::ParamType::Text, 50),
+                             decl("PNone", vlr::store::ParamType::Long),
+                             decl("PCount", vlr::store::ParamType::Short, 0, 7)}));
     query.set(QStringLiteral("PSingle"), 0.1)
         .set(QStringLiteral("PWhen"), QDateTime(QDate(2013, 1, 2), QTime(10, 0, 5)))
         .set(QStringLiteral("PFlag"), 5)
@@ -111,7 +114,7 @@ TEST_F(RowCursorTest, ParametersAreBoundAsTheirDeclarationsConvertThem) {
     EXPECT_FALSE(cursor.next());
 }
 
-TEST_F(RowCursorTest, AnUnsetTextParameterIsNullAsQSqlQueryBindsIt) {
+TEST_P(RowCursorTest, AnUnsetTextParameterIsNullAsQSqlQueryBindsIt) {
     // A saved file with an empty name. FindFileId's name defaults to a null text, which
     // equals no name at all; bound as '' it would find this file.
     createFile(QStringLiteral(""), 1, true);
@@ -129,7 +132,7 @@ TEST_F(RowCursorTest, AnUnsetTextParameterIsNullAsQSqlQueryBindsIt) {
     EXPECT_EQ(stepped, expected);
 }
 
-TEST_F(RowCursorTest, ColumnIndexIgnoresCaseAndGivesMinusOneForUnknownNames) {
+TEST_P(RowCursorTest, ColumnIndexIgnoresCaseAndGivesMinusOneForUnknownNames) {
     Query query(db_, ADOQuery_Search());
     const QSqlRecord record = query.open().record();
     query.rows().finish();
@@ -147,7 +150,7 @@ TEST_F(RowCursorTest, ColumnIndexIgnoresCaseAndGivesMinusOneForUnknownNames) {
     EXPECT_EQ(cursor.columnIndex(QString()), -1);
 }
 
-TEST_F(RowCursorTest, FieldsReadBackExactlyAsStored) {
+TEST_P(RowCursorTest, FieldsReadBackExactlyAsStored) {
     const QString cyrillic = QStringLiteral("Прочность на сжатие, МПа");
     const QString beyondBmp = QStringLiteral("образец \U0001D11E \U0001F600");
     const int file = createFile(QStringLiteral("Значения"), 1, true);
@@ -161,7 +164,7 @@ TEST_F(RowCursorTest, FieldsReadBackExactlyAsStored) {
     insert.bindValue(QStringLiteral(":f2"), -0.00001);
     insert.bindValue(QStringLiteral(":t1"), cyrillic);
     insert.bindValue(QStringLiteral(":t2"), beyondBmp);
-    ASSERT_TRUE(insert.exec());
+    ASSERT_TRUE(insert.exec()) << insert.lastError().text().toStdString();
 
     Query query(db_, ADOQuery_Print());
     query.set(QStringLiteral("PFileNameId"), file);
@@ -197,16 +200,31 @@ TEST_F(RowCursorTest, FieldsReadBackExactlyAsStored) {
         EXPECT_FALSE(cursor.isNull(column("N")));
         EXPECT_FALSE(cursor.next());
     }
+
+    // A received single and a reading's date-time come out as a local file holds them.
+    QSqlQuery received(db_.connection());
+    ASSERT_TRUE(received.prepare(
+        QStringLiteral("INSERT INTO Data_Comm (N, DateTime, F1, DeviceListId, DeviceNArc) "
+                       "VALUES (1, :when, :single, 1, 1)")));
+    received.bindValue(QStringLiteral(":when"), QStringLiteral("2013-01-02 10:00:05"));
+    received.bindValue(QStringLiteral(":single"), static_cast<double>(5204.7f));
+    ASSERT_TRUE(received.exec());
+    Query receivedRows(db_, rowSet(QStringLiteral("select F1, DateTime from Data_Comm")));
+    RowCursor singles(db_, receivedRows);
+    ASSERT_TRUE(singles.next());
+    EXPECT_EQ(singles.number(0), static_cast<double>(5204.7f));
+    EXPECT_EQ(QString::fromUtf8(singles.utf8(1)), QStringLiteral("2013-01-02 10:00:05"));
 }
 
-TEST_F(RowCursorTest, TheDriverIsFoundToRunOnTheProgramsOwnSqliteAndIsReadDirectly) {
-    // Debian's Qt driver links the system SQLite, as this program does.
+TEST_P(RowCursorTest, TheDriverIsFoundToRunOnTheProgramsOwnSqliteAndIsReadDirectly) {
+    // Debian's Qt driver links the system SQLite, as this program does; a server's rows are read
+    // on libpq's own interface.
     EXPECT_TRUE(driverSharesSqliteLibrary());
     Query query(db_, ADOQuery_Print());
     EXPECT_EQ(RowCursor(db_, query).reading(), RowCursor::Reading::Direct);
 }
 
-TEST_F(RowCursorTest, NextStaysFalseAfterTheLastRowButAFailureWhileSteppingThrows) {
+TEST_P(RowCursorTest, NextStaysFalseAfterTheLastRowButAFailureWhileSteppingThrows) {
     Query query(db_, ADOQuery_Search());
     query.set(QStringLiteral("PFileNameId"), file_);
     RowCursor cursor(db_, query);
@@ -216,24 +234,32 @@ TEST_F(RowCursorTest, NextStaysFalseAfterTheLastRowButAFailureWhileSteppingThrow
     EXPECT_FALSE(cursor.next());
     EXPECT_FALSE(cursor.next());
 
-    // abs() of the smallest integer overflows only when the row is computed.
+    // abs() of the smallest integer overflows only when the row is computed (on a server, when
+    // the rows are fetched, with the statement).
     Query overflow(db_, rowSet(QStringLiteral("select abs(-9223372036854775807 - 1)")));
-    RowCursor failing(db_, overflow);
-    EXPECT_THROW(failing.next(), StoreError);
+    EXPECT_THROW(
+        {
+            RowCursor failing(db_, overflow);
+            failing.next();
+        },
+        StoreError);
 }
 
-TEST_F(RowCursorTest, AStatementThatCannotBePreparedThrowsWithSQLitesReason) {
+TEST_P(RowCursorTest, AStatementThatCannotBePreparedThrowsWithTheEnginesReason) {
     Query missing(db_, rowSet(QStringLiteral("select * from NoSuchTable where N=:PN"),
-                              {decl("PN", ParamType::Long)}));
+                              {decl("PN", vlr::store::ParamType::Long)}));
     try {
         RowCursor cursor(db_, missing);
         ADD_FAILURE() << "prepared a statement on a missing table";
     } catch (const StoreError& error) {
-        EXPECT_TRUE(error.message().contains(QStringLiteral("NoSuchTable"))) << error.what();
+        EXPECT_TRUE(error.message().contains(QStringLiteral("NoSuchTable"), Qt::CaseInsensitive))
+            << error.what();
     }
     Query broken(db_, rowSet(QStringLiteral("select from where")));
     EXPECT_THROW(RowCursor(db_, broken), StoreError);
 }
+
+VLR_ON_BOTH_DATABASES(RowCursorTest);
 
 }  // namespace
 }  // namespace vlr::store

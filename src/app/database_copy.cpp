@@ -26,13 +26,13 @@ public:
     TargetStatement(const store::Database& target, const QString& text)
         : target_(target), query_(target.connection()) {
         if (!query_.prepare(store::engineText(target, text)))
-            throw store::StoreError(target.failureText(query_.lastError()));
+            throw target.failure(query_.lastError());
     }
     QSqlQuery& run(const QVariantList& values) {
         for (int i = 0; i < values.size(); ++i)
             query_.bindValue(i, values[i]);
         if (!query_.exec())
-            throw store::StoreError(target_.failureText(query_.lastError()));
+            throw target_.failure(query_.lastError());
         return query_;
     }
 
@@ -124,7 +124,7 @@ int copyFiles(const store::Database& source, const store::Database& target) {
         if (!last.exec(target.isServer() ? QStringLiteral("SELECT lastval()")
                                          : QStringLiteral("SELECT last_insert_rowid()")) ||
             !last.next())
-            throw store::StoreError(target.failureText(last.lastError()));
+            throw target.failure(last.lastError());
         const QVariant fileNameId = last.value(0);
 
         store::Query records(source, store::ADOQuery_Search());

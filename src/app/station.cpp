@@ -10,16 +10,28 @@ const QString kStation = QStringLiteral("Station");
 // The Catalog and Data_Comm columns hold 50 characters.
 constexpr int kHostPart = 40;
 
+// This computer as identities name it.
+QString thisComputer() {
+    const QString host = QSysInfo::machineHostName().left(kHostPart);
+    return host.isEmpty() ? QStringLiteral("station") : host;
+}
+
+// The computer an identity was made on: all before its suffix.
+QString computerOf(const QString& station) {
+    const int suffix = static_cast<int>(station.lastIndexOf(QLatin1Char('-')));
+    return suffix < 0 ? station : station.left(suffix);
+}
+
 }  // namespace
 
 QString stationIdentity(SettingsStore& store) {
-    QString station = store.ReadStringSetting(kStation, QString());
-    if (!station.isEmpty())
-        return station;
-    QString host = QSysInfo::machineHostName().left(kHostPart);
-    if (host.isEmpty())
-        host = QStringLiteral("station");
-    station = QStringLiteral("%1-%2").arg(host).arg(
+    const QString computer = thisComputer();
+    const QString stored = store.ReadStringSetting(kStation, QString());
+    // Settings copied from another computer would make both computers one station, each deleting
+    // the other's received rows at its start: the copy gets an identity of its own.
+    if (!stored.isEmpty() && computerOf(stored) == computer)
+        return stored;
+    const QString station = QStringLiteral("%1-%2").arg(computer).arg(
         QRandomGenerator::global()->generate() & 0xffffff, 6, 16, QLatin1Char('0'));
     store.WriteStringSetting(kStation, station);
     store.sync();

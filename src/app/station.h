@@ -9,7 +9,8 @@ namespace vlr::app {
 
 // A station is one running program of the lab: its received rows and unsaved files are its own.
 // Its identity lasts in its settings ("Station"): the computer's name and a random suffix, made
-// at the first start. Two settings folders are two stations.
+// at the first start. Two settings folders are two stations; settings copied from another
+// computer (an identity naming another computer) get a new identity at their first start here.
 QString stationIdentity(SettingsStore& store);
 
 // Holds the station for one run. A second program started on the same settings would delete the

@@ -105,6 +105,8 @@ QString interruptionText(const link::ReadOutcome& outcome, int portNumber) {
             return texts::disconnected() + QLatin1Char('.') + received;
         case link::ReadResult::PortLost:
             return texts::portLost(portNumber, outcome.received, outcome.expected);
+        case link::ReadResult::DatabaseLost:
+            return texts::databaseLost(outcome.databaseFailure, outcome.received, outcome.expected);
         case link::ReadResult::Complete:
         case link::ReadResult::EmptyArchive:
             break;

@@ -12,7 +12,7 @@ ArchiveReadSession::ArchiveReadSession(LinkSession& link, ConsoleExchangeView& v
     answerTimeout_.setInterval(answerTimeoutMs);
     connect(&answerTimeout_, &QTimer::timeout, this, [this] {
         if (!readStarted_)
-            finish({ReadResult::NoInstrument, 0, 0, 0});
+            finish({ReadResult::NoInstrument, 0, 0, 0, {}});
     });
 }
 

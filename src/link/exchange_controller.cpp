@@ -149,9 +149,17 @@ void ExchangeController::receiveForFrame(const QByteArray& chunk) {
 
 void ExchangeController::onIdentificationFrame() {
     const int length = DecodeLongFrame(buffer_.data(), buffer_.highestIndex());
-    const IdentifyOutcome outcome = length >= MinimumIdentificationBytes
-                                        ? identify(length)
-                                        : IdentifyOutcome::TransmissionError;
+    IdentifyOutcome outcome = IdentifyOutcome::TransmissionError;
+    try {
+        if (length >= MinimumIdentificationBytes)
+            outcome = identify(length);
+    } catch (const store::StoreError& error) {
+        // Without the server no instrument can be looked up, which makes it no unknown one: the
+        // status bar says why, and the search goes on and identifies it once the server is back.
+        resetLink();
+        setPanel(PanelProgress, error.message());
+        return;
+    }
     switch (outcome) {
         case IdentifyOutcome::TransmissionError:
             setPanel(PanelProgress, texts::identificationTransmissionError());
@@ -239,8 +247,11 @@ bool ExchangeController::lookUpDevice() {
             store::fromStoredDateTime(rows.value(QStringLiteral("DeviceVersion"))).date();
         rows.finish();
         return true;
-    } catch (const store::StoreError&) {
-        // A search that cannot run identifies nothing, as when no row matches.
+    } catch (const store::StoreError& error) {
+        // A search that cannot run identifies nothing, as when no row matches; a lost server is
+        // told as such.
+        if (error.connectionLost())
+            throw;
         return false;
     }
 }
@@ -286,6 +297,7 @@ bool ExchangeController::A_ReadArcExecute() {
     buffer_.clear();
     ReceivedTotal_ = 0;
     NotStoredTotal_ = 0;
+    DatabaseFailure_.clear();
     std::fill(ReceivedCounts_.begin(), ReceivedCounts_.end(), 0);
     // Empty archives answer no request: start at the first one that holds records.
     CurrentArchive_ = nextArchiveWithRecords(0);
@@ -321,9 +333,12 @@ void ExchangeController::recordStep(int payloadLength) {
             return;
         }
     } catch (const store::StoreError& error) {
+        ++NotStoredTotal_;
+        if (error.connectionLost())
+            DatabaseFailure_ = error.message();
         // A full disk refuses every record alike: the first tells the user why, the others are
         // only counted, and the end of the read tells how many.
-        if (++NotStoredTotal_ == 1)
+        else if (NotStoredTotal_ == 1)
             view_.showMessage(error.message(), texts::errorCaption(), MessageIcon::Error);
     }
     // A box shown above lets other events run; a reset meanwhile ends this read.
@@ -333,6 +348,18 @@ void ExchangeController::recordStep(int payloadLength) {
     ++ReceivedCounts_[archive];
     ++ReceivedTotal_;
     setPanel(PanelProgress, texts::receiving(ReceivedTotal_, ExpectedTotal_));
+    EndMarkSeen_ = false;
+    DataSeen_ = true;
+    buffer_.clear();
+    if (!DatabaseFailure_.isEmpty()) {
+        // Without the server no later record could be stored either: the read ends here with
+        // the rows stored before. The link itself is sound, so the instrument is kept as after
+        // a whole read, ready for a read once the server is back.
+        finishRead(ReadResult::DatabaseLost);
+        view_.showMessage(texts::databaseLost(DatabaseFailure_, ReceivedTotal_, ExpectedTotal_),
+                          texts::errorCaption(), MessageIcon::Error);
+        return;
+    }
     bool complete = false;
     if (ReceivedCounts_[archive] >= ExpectedCounts_[archive]) {
         const int next = nextArchiveWithRecords(CurrentArchive_ + 1);
@@ -340,11 +367,8 @@ void ExchangeController::recordStep(int payloadLength) {
         if (!complete)
             CurrentArchive_ = next;
     }
-    EndMarkSeen_ = false;
-    DataSeen_ = true;
-    buffer_.clear();
     if (complete) {
-        finishRead();
+        finishRead(ReadResult::Complete);
     } else {
         send(LetterNextRecord);
         reportProgress();
@@ -358,7 +382,7 @@ int ExchangeController::nextArchiveWithRecords(int from) const {
     return archive;
 }
 
-void ExchangeController::finishRead() {
+void ExchangeController::finishRead(ReadResult result) {
     // Records the database refused are told where the progress stood, so a read that lost
     // rows never looks like a complete one.
     setPanel(PanelProgress, NotStoredTotal_ == 0
@@ -366,11 +390,13 @@ void ExchangeController::finishRead() {
                                 : texts::recordsNotStored(NotStoredTotal_, ReceivedTotal_));
     CommandLetter_ = LetterProbe;
     view_.stopRefreshTimer();
-    view_.RefreshCommView();
+    // Without the server the rows cannot be read back: the view keeps those of its last reload.
+    if (result != ReadResult::DatabaseLost)
+        view_.RefreshCommView();
     send(LetterProbe);
     UnlockCommCommands();
     reportState();
-    endRead(ReadResult::Complete);
+    endRead(result);
 }
 
 void ExchangeController::Timer_ComOutTimer() {
@@ -539,11 +565,11 @@ void ExchangeController::reportProgress() {
 
 void ExchangeController::endRead(ReadResult result) {
     reportProgress();
-    view_.readEnded({result, ReceivedTotal_, ExpectedTotal_, NotStoredTotal_});
+    view_.readEnded({result, ReceivedTotal_, ExpectedTotal_, NotStoredTotal_, DatabaseFailure_});
 }
 
 void ExchangeController::reportUnreadable(ReadResult result) {
-    view_.readEnded({result, 0, ExpectedTotal_, 0});
+    view_.readEnded({result, 0, ExpectedTotal_, 0, {}});
 }
 
 void ExchangeController::setPanel(int panel, const QString& text) {

@@ -89,12 +89,14 @@ private:
     void receiveForFrame(const QByteArray& chunk);
     void onIdentificationFrame();
     void onRecordFrame();
+    // Both throw StoreError when the database server is lost.
     IdentifyOutcome identify(int payloadLength);
     bool lookUpDevice();
     void showKindTabs();
     void recordStep(int payloadLength);
     int nextArchiveWithRecords(int from) const;
-    void finishRead();
+    // Ends a read whose link is sound: the instrument is kept alive for the next command.
+    void finishRead(ReadResult result);
     void requestIdentification();
     void probeNextPort();
     void probeAutomatic();
@@ -150,6 +152,7 @@ private:
     int ExpectedTotal_ = 0;
     int ReceivedTotal_ = 0;
     int NotStoredTotal_ = 0;
+    QString DatabaseFailure_;  // why the current or last read lost its database server
     State reportedState_ = State::Probing;
 };
 

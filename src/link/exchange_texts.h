@@ -62,6 +62,11 @@ inline QString portLost(int portNumber, int received, int expected) {
         .arg(received)
         .arg(expected);
 }
+// A read cut short because the database server went away; failure names it and the reason.
+inline QString databaseLost(const QString& failure, int received, int expected) {
+    return QStringLiteral("%1\nЧтение прервано. Принято: %2/%3")
+        .arg(failure, QString::number(received), QString::number(expected));
+}
 // Left in the status bar when a read ends with records the database refused.
 inline QString recordsNotStored(int notStored, int received) {
     return QStringLiteral("Не сохранено записей: %1 из %2").arg(notStored).arg(received);

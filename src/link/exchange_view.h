@@ -35,13 +35,15 @@ enum class ReadResult {
     UnknownInstrument,  // an instrument answered but is not in DeviceList
     UnknownFirmware,    // identified, but its firmware is newer than the program knows
     PortLost,           // the port failed or went away during the read
+    DatabaseLost,       // the database server went away: no later record could be stored
 };
 
 struct ReadOutcome {
     ReadResult result = ReadResult::Complete;
     int received = 0;
     int expected = 0;
-    int notStored = 0;  // records of this read the database refused; the others are stored
+    int notStored = 0;        // records of this read the database refused; the others are stored
+    QString databaseFailure;  // DatabaseLost: the server's name and the reason
 };
 
 // What the exchange needs of the receive view. The desktop window, `vlr read` and the tests

@@ -105,8 +105,8 @@ bool Database::reconnectIfLost() const {
     return isServer() && store::reconnectIfLost(connection(), location_);
 }
 
-QString Database::failureText(const QSqlError& error) const {
-    return isServer() ? serverFailure(connection(), location_) : error.text();
+StoreError Database::failure(const QSqlError& error) const {
+    return isServer() ? serverFailure(connection(), location_) : StoreError(error.text());
 }
 
 void Database::openConnection(const QString& path) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/database_location.h"
+#include "store/store_error.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -44,9 +45,11 @@ public:
     // while it stays away); true when it did, so that statements prepared on the old connection
     // are prepared again. Nothing for a file.
     bool reconnectIfLost() const;
-    // The text of a failed statement on this connection: the engine's message, on a server after
-    // the server's name when the connection is lost.
-    QString failureText(const QSqlError& error) const;
+    // A failed statement on this connection as the error to throw: the engine's message; on a
+    // server after the server's name, and marked so, when the connection is lost.
+    StoreError failure(const QSqlError& error) const;
+    // Its text alone.
+    QString failureText(const QSqlError& error) const { return failure(error).message(); }
 
 private:
     void openConnection(const QString& path);

@@ -170,7 +170,7 @@ void Query::run() {
         // result are several times faster to hand over (a file of 65,535 records).
         query_.setForwardOnly(!database_->isServer());
         if (!query_.prepare(text_))
-            throw StoreError(database_->failureText(query_.lastError()));
+            throw database_->failure(query_.lastError());
         prepared_ = true;
     }
     for (const ParamDecl& decl : statement_.params) {
@@ -178,7 +178,7 @@ void Query::run() {
             query_.bindValue(QLatin1Char(':') + decl.name, values_.value(decl.name));
     }
     if (!query_.exec())
-        throw StoreError(database_->failureText(query_.lastError()));
+        throw database_->failure(query_.lastError());
     // Read while the statement is active: finishing it forgets the key.
     if (!database_->isServer())
         insertedKey_ = query_.lastInsertId();

@@ -37,8 +37,10 @@ QString connectFailure(const DatabaseLocation& location) {
     return message.isEmpty() ? QStringLiteral("сервер не принял подключение") : message;
 }
 
-QString unreachable(const DatabaseLocation& location, const QString& reason) {
-    return QStringLiteral("Нет связи с базой %1: %2").arg(location.description(), reason);
+StoreError unreachable(const DatabaseLocation& location, const QString& reason) {
+    return StoreError(
+        QStringLiteral("Нет связи с базой %1: %2").arg(location.description(), reason),
+        StoreError::Cause::ConnectionLost);
 }
 
 // Every connection reads and writes alike whatever the server's defaults: numbers in their
@@ -78,7 +80,7 @@ void openServerConnection(const QString& name, const DatabaseLocation& location)
         }
     }
     QSqlDatabase::removeDatabase(name);
-    throw StoreError(unreachable(location, failure));
+    throw unreachable(location, failure);
 }
 
 bool reconnectIfLost(QSqlDatabase connection, const DatabaseLocation& location) {
@@ -87,12 +89,12 @@ bool reconnectIfLost(QSqlDatabase connection, const DatabaseLocation& location) 
         return false;
     connection.close();
     if (!connection.open())
-        throw StoreError(unreachable(location, connectFailure(location)));
+        throw unreachable(location, connectFailure(location));
     setUpSession(connection);
     return true;
 }
 
-QString serverFailure(const QSqlDatabase& connection, const DatabaseLocation& location) {
+StoreError serverFailure(const QSqlDatabase& connection, const DatabaseLocation& location) {
     PGconn* handle = serverHandle(connection);
     QString message = handle ? trimmedMessage(PQerrorMessage(handle)) : QString();
     if (message.isEmpty())
@@ -103,7 +105,7 @@ QString serverFailure(const QSqlDatabase& connection, const DatabaseLocation& lo
         PQclear(PQexec(handle, ""));
     if (!handle || PQstatus(handle) != CONNECTION_OK)
         return unreachable(location, message);
-    return message;
+    return StoreError(message);
 }
 
 bool serverTransactionIntact(const QSqlDatabase& connection) {

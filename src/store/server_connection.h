@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/database_location.h"
+#include "store/store_error.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -14,15 +15,16 @@ namespace vlr::store {
 // are read from libpq's handle under it.
 
 // Adds and opens the connection named name; on failure removes it again and throws StoreError
-// naming the server and the reason.
+// naming the server and the reason, marked as a lost connection.
 void openServerConnection(const QString& name, const DatabaseLocation& location);
 
 // Opens the connection again after the server dropped it; nothing while it is sound. A server
-// still away throws StoreError.
+// still away throws StoreError marked as a lost connection.
 bool reconnectIfLost(QSqlDatabase connection, const DatabaseLocation& location);
 
-// The server's text of the last failure on the connection, after the server's name.
-QString serverFailure(const QSqlDatabase& connection, const DatabaseLocation& location);
+// The last failure on the connection: the server's text, or when the connection is lost, that
+// text after the server's name and marked as a lost connection.
+StoreError serverFailure(const QSqlDatabase& connection, const DatabaseLocation& location);
 
 // Whether a transaction is open and no statement in it has failed (which would have made the
 // server refuse everything up to the rollback).

@@ -81,7 +81,7 @@ QStringList upgradeStatements() {
 void run(QSqlQuery& query, const QSqlDatabase& connection, const QString& text,
          const DatabaseLocation& location) {
     if (!query.exec(text))
-        throw StoreError(serverFailure(connection, location));
+        throw serverFailure(connection, location);
 }
 
 }  // namespace
@@ -124,7 +124,7 @@ void prepareServerDatabase(const QSqlDatabase& connection, const DatabaseLocatio
             "current_schema() AND table_name = lower(?) ORDER BY ordinal_position"));
         query.addBindValue(table);
         if (!query.exec())
-            throw StoreError(serverFailure(connection, location));
+            throw serverFailure(connection, location);
         QStringList names;
         while (query.next())
             names << query.value(0).toString();
@@ -141,7 +141,7 @@ void prepareServerDatabase(const QSqlDatabase& connection, const DatabaseLocatio
     QSqlDatabase db = connection;
     if (tableCount() == 0) {
         if (!db.transaction())
-            throw StoreError(serverFailure(connection, location));
+            throw serverFailure(connection, location);
         try {
             run(query, connection, QString::fromLatin1(kSchemaLock), location);
             if (tableCount() == 0) {
@@ -149,7 +149,7 @@ void prepareServerDatabase(const QSqlDatabase& connection, const DatabaseLocatio
                     run(query, connection, statement, location);
             }
             if (!db.commit())
-                throw StoreError(serverFailure(connection, location));
+                throw serverFailure(connection, location);
         } catch (...) {
             db.rollback();
             throw;
@@ -169,11 +169,12 @@ void prepareServerDatabase(const QSqlDatabase& connection, const DatabaseLocatio
     // Every run writes: a database this role may only read is unusable now rather than at every
     // later statement. The trial row is rolled back.
     run(query, connection, QStringLiteral("BEGIN"), location);
-    const bool writable = query.exec(QStringLiteral("INSERT INTO Catalog DEFAULT VALUES"));
-    const QString failure = writable ? QString() : serverFailure(connection, location);
+    if (!query.exec(QStringLiteral("INSERT INTO Catalog DEFAULT VALUES"))) {
+        const StoreError failure = serverFailure(connection, location);
+        run(query, connection, QStringLiteral("ROLLBACK"), location);
+        throw failure;
+    }
     run(query, connection, QStringLiteral("ROLLBACK"), location);
-    if (!writable)
-        throw StoreError(failure);
 }
 
 }  // namespace vlr::store

@@ -16,7 +16,7 @@ void beginTransaction(const Database& database) {
     database.reconnectIfLost();
     QSqlDatabase connection = database.connection();
     if (!connection.transaction())
-        throw StoreError(database.failureText(connection.lastError()));
+        throw database.failure(connection.lastError());
 }
 
 bool transactionIntact(const Database& database) {
@@ -32,13 +32,13 @@ void commitTransaction(const Database& database) {
     QSqlDatabase connection = database.connection();
     if (!transactionIntact(database)) {
         connection.rollback();
-        throw StoreError(database.isServer() ? database.failureText(connection.lastError())
-                                             : QStringLiteral("the transaction was rolled back"));
+        throw database.isServer() ? database.failure(connection.lastError())
+                                  : StoreError(QStringLiteral("the transaction was rolled back"));
     }
     if (!connection.commit()) {
-        const QString message = database.failureText(connection.lastError());
+        const StoreError failure = database.failure(connection.lastError());
         connection.rollback();
-        throw StoreError(message);
+        throw failure;
     }
 }
 
@@ -51,7 +51,7 @@ namespace {
 QSqlQuery prepared(const Database& database, const QString& text) {
     QSqlQuery query(database.connection());
     if (!query.prepare(text))
-        throw StoreError(database.failureText(query.lastError()));
+        throw database.failure(query.lastError());
     return query;
 }
 
@@ -76,7 +76,7 @@ void Transaction::run(QSqlQuery& query) {
     const bool ran = query.exec();
     query.finish();
     if (!ran)
-        throw StoreError(database_.failureText(query.lastError()));
+        throw database_.failure(query.lastError());
 }
 
 std::optional<int> Transaction::step(Query& query) {

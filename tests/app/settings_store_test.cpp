@@ -1,7 +1,9 @@
 #include "app/settings_store.h"
+#include "app/station.h"
 
 #include <QDir>
 #include <QSettings>
+#include <QSysInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -112,6 +114,27 @@ TEST_F(SettingsStoreTest, AWriteBackThatCannotBeStoredIsReported) {
     QString failure;
     EXPECT_FALSE(writePortSettings(*settingsStore, settings.Ports, &failure));
     EXPECT_TRUE(failure.contains(QStringLiteral("settings.ini"))) << failure.toStdString();
+}
+
+// Settings copied from another computer would make both one station: the copy gets an identity
+// of this computer, kept from then on; an identity made on this computer stays as it is.
+TEST_F(SettingsStoreTest, AStationIdentityOfAnotherComputerIsReplacedByOneOfThisComputer) {
+    const QString host = QSysInfo::machineHostName().left(40);
+    ASSERT_FALSE(host.isEmpty());
+    const QString copied = QStringLiteral("other-pc-1a2b3c");
+    ASSERT_NE(host, QStringLiteral("other-pc"));
+    store(QStringLiteral("Station"), copied);
+    const QString own = stationIdentity(*open());
+    EXPECT_NE(own, copied);
+    EXPECT_TRUE(own.startsWith(host + QLatin1Char('-'))) << own.toStdString();
+    EXPECT_EQ(own.size(), host.size() + 7);
+    EXPECT_EQ(stored(QStringLiteral("Station")).toString(), own);
+    EXPECT_EQ(stationIdentity(*open()), own);
+
+    const QString madeHere = host + QStringLiteral("-00beef");
+    store(QStringLiteral("Station"), madeHere);
+    EXPECT_EQ(stationIdentity(*open()), madeHere);
+    EXPECT_EQ(stored(QStringLiteral("Station")).toString(), madeHere);
 }
 
 }  // namespace

@@ -5,11 +5,14 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "store/database_location.h"
 #include "support/other_connection.h"
+#include "support/pg_server.h"
 
 #include <gtest/gtest.h>
 
@@ -128,6 +131,64 @@ TEST_F(VlrReadTest, ExitStatusTellsHowTheReadEnded) {
     EXPECT_TRUE(absent.err.contains(QStringLiteral("waiting for one"))) << absent.err.toStdString();
     EXPECT_EQ(read(QStringLiteral("/dev/no-such-port"), {"--port", "COM0"}).exitCode, 2);
     EXPECT_EQ(read(QStringLiteral("/dev/no-such-port"), {"--timeout"}).exitCode, 2);
+}
+
+// A server that goes away in the middle of the read fails it at once, naming the server and the
+// reason; every record stored before stays, each once.
+TEST_F(VlrReadTest, AServerLostMidReadFailsTheReadAndKeepsTheStoredRows) {
+    constexpr int kRecords = 300;
+    test::PgServer& server = test::PgServer::instance();
+    const QString url = server.createDatabase();
+    // The rows, the distinct numbers and the highest number stored.
+    const auto storedRows = [](const store::Database& database) {
+        QSqlQuery query(database.connection());
+        return query.exec(QStringLiteral("SELECT count(*), count(DISTINCT N), coalesce(max(N), 0) "
+                                         "FROM Data_Comm")) &&
+                       query.next()
+                   ? std::vector<int>{query.value(0).toInt(), query.value(1).toInt(),
+                                      query.value(2).toInt()}
+                   : std::vector<int>{};
+    };
+    SimulatedInstrument instrument(
+        instrumentSetup(sim::InstrumentKind::Vtr,
+                        sim::generateArchives(sim::InstrumentKind::Vtr, {kRecords}, 7)),
+        {}, {0, 10, 15});
+    store::Database watch;
+    watch.open(store::parseDatabaseLocation(url));
+    bool stopped = false;
+    QTimer stopper;
+    QObject::connect(&stopper, &QTimer::timeout, [&] {
+        if (stopped)
+            return;
+        const std::vector<int> rows = storedRows(watch);
+        if (!rows.empty() && rows[0] >= 5) {
+            stopped = true;
+            server.stop();
+        }
+    });
+    stopper.start(20);
+    const ToolRun run =
+        read(instrument.server.devicePath(), {"--database", url, "--timeout", "10"});
+    stopper.stop();
+    if (stopped)
+        server.start();
+    ASSERT_TRUE(stopped);
+
+    EXPECT_EQ(run.exitCode, 1) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("vlr read: Нет связи с базой vlr_test_")))
+        << run.err.toStdString();
+    EXPECT_FALSE(run.out.contains(QStringLiteral("Архив считан"))) << run.out.toStdString();
+    const QRegularExpressionMatch cut =
+        QRegularExpression(QStringLiteral("Чтение прервано. Принято: (\\d+)/%1").arg(kRecords))
+            .match(run.err);
+    ASSERT_TRUE(cut.hasMatch()) << run.err.toStdString();
+    const int received = cut.captured(1).toInt();
+    EXPECT_LT(received, kRecords);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Не сохранено записей: 1 из %1").arg(received)))
+        << run.err.toStdString();
+    store::Database after;
+    after.open(store::parseDatabaseLocation(url));
+    EXPECT_EQ(storedRows(after), (std::vector<int>{received - 1, received - 1, received - 1}));
 }
 
 // Started before the adapter is plugged in, the read finds it when it appears in time.

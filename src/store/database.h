@@ -48,8 +48,6 @@ public:
     // A failed statement on this connection as the error to throw: the engine's message; on a
     // server after the server's name, and marked so, when the connection is lost.
     StoreError failure(const QSqlError& error) const;
-    // Its text alone.
-    QString failureText(const QSqlError& error) const { return failure(error).message(); }
 
 private:
     void openConnection(const QString& path);

@@ -115,7 +115,7 @@ bool RowCursor::next() {
         if (rows.next())
             return true;
         if (rows.lastError().isValid())
-            throw StoreError(database_->failureText(rows.lastError()));
+            throw database_->failure(rows.lastError());
         finished_ = true;
         return false;
     }

@@ -204,7 +204,7 @@ ServerRows::ServerRows(const Database& database, const Statement& statement, con
     database.reconnectIfLost();
     pg_conn* connection = serverHandle(database.connection());
     if (!connection)
-        throw StoreError(database.failureText(QSqlError()));
+        throw database.failure(QSqlError());
     const auto [positional, names] = positionalText(text, statement);
     std::vector<QByteArray> texts;
     std::vector<const char*> parameters;
@@ -224,7 +224,7 @@ ServerRows::ServerRows(const Database& database, const Statement& statement, con
     if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
         PQclear(result_);
         result_ = nullptr;
-        throw StoreError(database.failureText(QSqlError()));
+        throw database.failure(QSqlError());
     }
     rowCount_ = PQntuples(result_);
     for (int column = 0; column < PQnfields(result_); ++column) {

@@ -395,9 +395,11 @@ TEST(StationsTest, SavedFilesCopyToAnotherDatabaseOnceAndWhole) {
     store::Database file;
     file.open(folder.filePath(QStringLiteral("VelaronLink.mdb")));
     file.setStation(QStringLiteral("old-pc"));
-    receive(file, 3, 1);
-    ASSERT_EQ(store::saveReceivedRows(file, QStringLiteral("Плиты"), 1, 1).at(0).rows, 3);
-    ASSERT_EQ(store::saveReceivedRows(file, QStringLiteral("Балки"), 1, 1).at(0).rows, 3);
+    // More records than a server takes in one statement, and a remainder.
+    constexpr int kRecords = 450;
+    receive(file, kRecords, 1);
+    ASSERT_EQ(store::saveReceivedRows(file, QStringLiteral("Плиты"), 1, 1).at(0).rows, kRecords);
+    ASSERT_EQ(store::saveReceivedRows(file, QStringLiteral("Балки"), 1, 1).at(0).rows, kRecords);
     QSqlQuery note(file.connection());
     ASSERT_TRUE(note.exec(QStringLiteral("UPDATE Data SET Comment = 'трещина' WHERE N = 2")));
 
@@ -414,7 +416,9 @@ TEST(StationsTest, SavedFilesCopyToAnotherDatabaseOnceAndWhole) {
     EXPECT_EQ(withoutKeys(server), withoutKeys(file));
     EXPECT_EQ(rowsOnServer(server, QStringLiteral("SELECT count(*) FROM Data WHERE F1 = 5204.7 "
                                                   "AND Comment IS NULL")),
-              4);
+              2 * kRecords - 2);
+    EXPECT_EQ(rowsOnServer(server, QStringLiteral("SELECT sum(N) FROM Data")),
+              kRecords * (kRecords + 1));
     EXPECT_EQ(
         rowsOnServer(server, QStringLiteral("SELECT count(*) FROM Data WHERE Comment = 'трещина'")),
         2);
@@ -424,7 +428,7 @@ TEST(StationsTest, SavedFilesCopyToAnotherDatabaseOnceAndWhole) {
     ASSERT_EQ(store::saveReceivedRows(file, QStringLiteral("Новый"), 1, 1).size(), 1u);
     EXPECT_THROW(copySavedFiles(file, server), store::StoreError);
     EXPECT_EQ(rowsOnServer(server, QStringLiteral("SELECT count(*) FROM Catalog")), 2);
-    EXPECT_EQ(rowsOnServer(server, QStringLiteral("SELECT count(*) FROM Data")), 6);
+    EXPECT_EQ(rowsOnServer(server, QStringLiteral("SELECT count(*) FROM Data")), 2 * kRecords);
 }
 
 // A server that goes away mid-work: the statement fails naming the database and the reason, a

@@ -30,9 +30,13 @@ protected:
             << "build the vlr target first: " << vlrToolPath().toStdString();
     }
 
+    // The tool in the test's folder, where it finds the local file; a server's database is
+    // given to it.
     ToolRun vlr(const QStringList& args, const QString& folder = QString()) {
-        return runVlrTool(folder.isEmpty() ? dir_.path() : folder,
-                          QStringList{QStringLiteral("export")} + args);
+        QStringList command{QStringLiteral("export")};
+        if (location_.isServer())
+            command = QStringList{QStringLiteral("--database"), location_.url} + command;
+        return runVlrTool(folder.isEmpty() ? dir_.path() : folder, command + args);
     }
 
     QString out(const QString& name) const { return dir_.filePath(name); }
@@ -58,7 +62,10 @@ protected:
     }
 };
 
-TEST_F(CommandExport, ExportsTheOldestSavedFileOfANameAndSaysSo) {
+// Which records of which file the tool exports, as each database gives them.
+using CommandExportRecords = test::OnBothDatabases<CommandExport>;
+
+TEST_P(CommandExportRecords, ExportsTheOldestSavedFileOfANameAndSaysSo) {
     const int newer = addSavedFile(QStringLiteral("Объект 1"), 1);
     const int older = addSavedFile(QStringLiteral("Объект 1"), 1);
     setCreated(newer, QStringLiteral("2025-02-01 10:00:00"));
@@ -80,6 +87,23 @@ TEST_F(CommandExport, ExportsTheOldestSavedFileOfANameAndSaysSo) {
     EXPECT_EQ(vlr({"--id", QString::number(newer), "--out", out("new.xls")}).exitCode, 0);
     EXPECT_EQ(sheetColumn(out("new.xls"), 2), (QStringList{"Режим", "новый"}));
 }
+
+TEST_P(CommandExportRecords, SortGivesTheColumnOrderAndAMissingExtensionIsAdded) {
+    const int file = addSavedFile(QStringLiteral("ОСК"), 1);
+    addRecord(file, {{"N", 1}, {"T4", "Б"}, {"F1", 5}});
+    addRecord(file, {{"N", 2}, {"T4", "А"}, {"F1", 6}});
+    addRecord(file, {{"N", 3}, {"T4", "Б"}, {"F1", 7}});
+
+    ToolRun run = vlr({"--file", "ОСК", "--out", out("sorted"), "--sort", "t4, F1 desc"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("Экспорт в файл sorted.xls завершен успешно.\n"));
+    EXPECT_EQ(sheetColumn(out("sorted.xls"), 0), (QStringList{"N", "2", "3", "1"}));
+
+    run = vlr({"--file", "ОСК", "--out", out("plain.xls")});
+    EXPECT_EQ(sheetColumn(out("plain.xls"), 0), (QStringList{"N", "1", "2", "3"}));
+}
+
+VLR_ON_BOTH_DATABASES(CommandExportRecords);
 
 // The suffix picks the format; any other suffix is refused before anything is written.
 TEST_F(CommandExport, XlsxSuffixWritesAWorkbookAndOtherSuffixesAreRefused) {
@@ -104,21 +128,6 @@ TEST_F(CommandExport, XlsxSuffixWritesAWorkbookAndOtherSuffixesAreRefused) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, QStringLiteral("vlr export: Не могу экспортировать файл! (%1)\n")
                            .arg(QString::fromLocal8Bit(std::strerror(ENOENT))));
-}
-
-TEST_F(CommandExport, SortGivesTheColumnOrderAndAMissingExtensionIsAdded) {
-    const int file = addSavedFile(QStringLiteral("ОСК"), 1);
-    addRecord(file, {{"N", 1}, {"T4", "Б"}, {"F1", 5}});
-    addRecord(file, {{"N", 2}, {"T4", "А"}, {"F1", 6}});
-    addRecord(file, {{"N", 3}, {"T4", "Б"}, {"F1", 7}});
-
-    ToolRun run = vlr({"--file", "ОСК", "--out", out("sorted"), "--sort", "t4, F1 desc"});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("Экспорт в файл sorted.xls завершен успешно.\n"));
-    EXPECT_EQ(sheetColumn(out("sorted.xls"), 0), (QStringList{"N", "2", "3", "1"}));
-
-    run = vlr({"--file", "ОСК", "--out", out("plain.xls")});
-    EXPECT_EQ(sheetColumn(out("plain.xls"), 0), (QStringList{"N", "1", "2", "3"}));
 }
 
 // Only the field names of the kind's columns may reach the statement; anything else is refused

@@ -25,6 +25,8 @@ QString serverFailure(const QSqlDatabase& connection, const DatabaseLocation& lo
 // Whether a transaction is open and no statement in it has failed (which would have made the
 // server refuse everything up to the rollback).
 bool serverTransactionIntact(const QSqlDatabase& connection);
+// Whether a transaction is open, whole or failed.
+bool serverTransactionOpen(const QSqlDatabase& connection);
 
 // The server's version text: "PostgreSQL 15.20".
 QString serverVersion(const QSqlDatabase& connection);

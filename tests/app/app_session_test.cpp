@@ -99,10 +99,6 @@ protected:
         return files;
     }
 };
-return {QStringLiteral("VelaronLink.mdb"), QStringLiteral("VelaronLink.mdb-shm"),
-        QStringLiteral("VelaronLink.mdb-wal")};
-}
-};
 
 // On the local file alone: the database file itself and its compaction.
 class AppSessionFileTest : public ::testing::Test, protected StationSettings {

@@ -202,6 +202,8 @@ TEST_P(AppSessionTest, ARegularCloseCleansUpCompactsInTheStartFolderAndWritesThe
     expectOnlyKeptRows();
 }
 
+VLR_ON_BOTH_DATABASES(AppSessionTest);
+
 TEST_F(AppSessionFileTest, AFailedCompactionIsReportedAndThePortsAreStillWrittenBack) {
     AppSession session(store_);
     ASSERT_FALSE(session.start(work_.path()).has_value());
@@ -225,9 +227,9 @@ TEST_F(AppSessionFileTest, AFailedCompactionIsReportedAndThePortsAreStillWritten
 
 // The desktop program's wiring: the link over the run's database and its one settings record,
 // which the port options dialog changes while the link runs.
-TEST_P(AppSessionTest, TheLinkWorksOnTheRunsDatabaseAndPortSettings) {
+TEST_F(AppSessionFileTest, TheLinkWorksOnTheRunsDatabaseAndPortSettings) {
     AppSession session(store_);
-    ASSERT_FALSE(start(session).has_value());
+    ASSERT_FALSE(session.start(work_.path()).has_value());
     test::FakeSerialLink port;
     port.openable.fill(true);
     test::FakeTickTimer timer;
@@ -253,6 +255,4 @@ TEST_P(AppSessionTest, TheLinkWorksOnTheRunsDatabaseAndPortSettings) {
 }
 
 }  // namespace
-VLR_ON_BOTH_DATABASES(AppSessionTest);
-
 }  // namespace vlr::app

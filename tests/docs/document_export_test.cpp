@@ -131,7 +131,7 @@ TEST_F(DocumentExport, ExactlyOneFullSheetNeedsNoSecondSheet) {
     EXPECT_EQ(cell(workbook.Sheet(0), 0, 65535), QStringLiteral("n:65535"));
 }
 
-TEST_P(ExportedRecords, UnreadableRowsWriteNothingAndKeepAnOldFile) {
+TEST_F(DocumentExport, UnreadableRowsWriteNothingAndKeepAnOldFile) {
     const int file = addSavedFile(QStringLiteral("ОСК"), 1);
     const QString path = dir_.filePath(QStringLiteral("old.xls"));
     QFile old(path);

@@ -9,6 +9,7 @@
 #include "xls/xls_workbook.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QSqlQuery>
 
 #include <gtest/gtest.h>
@@ -24,13 +25,10 @@ protected:
     std::vector<int> statementOrder(int file, const RecordOrder& order) {
         QString line = store::orderByLine(order);
         if (backend() == test::Backend::Server) {
-            QStringList terms =
-                line.mid(QStringLiteral("order by ").size()).chopped(1).split(QStringLiteral(", "));
-            for (QString& term : terms)
-                term += term.endsWith(QLatin1String(" DESC")) ? QStringLiteral(" NULLS LAST")
-                                                              : QStringLiteral(" NULLS FIRST");
-            line =
-                QStringLiteral("order by ") + terms.join(QStringLiteral(", ")) + QLatin1Char(';');
+            line.replace(QRegularExpression(QStringLiteral(" DESC(?=, |;)")),
+                         QStringLiteral(" DESC NULLS LAST"));
+            line.replace(QRegularExpression(QStringLiteral("(?<!LAST)(?=, |;)")),
+                         QStringLiteral(" NULLS FIRST"));
         }
         store::Query search(db_, store::documentSearchStatement(line));
         QSqlQuery& rows = search.set(QStringLiteral("PFileNameId"), file).open();

@@ -4,6 +4,7 @@
 
 #include "store/database.h"
 #include "store/query.h"
+#include "store/record_row.h"
 #include "store/statements.h"
 #include "store/store_error.h"
 
@@ -40,6 +41,14 @@ SavedFile findById(const store::Database& database, const QString& idText) {
     return savedFileOf(rows);
 }
 
+// When a file was made, as the catalog stores it: a server's driver gives a date-time, which
+// would read "2025-01-01T10:00:00.000".
+QString createdText(const QVariant& dataTime) {
+    return dataTime.typeId() == QMetaType::QDateTime
+               ? store::toStoredDateTime(store::fromStoredDateTime(dataTime))
+               : dataTime.toString();
+}
+
 int recordCount(const store::Database& database, int fileNameId) {
     QSqlQuery count(database.connection());
     count.prepare(QStringLiteral("SELECT count(*) FROM Data WHERE FileNameId = ?"));
@@ -65,7 +74,7 @@ SavedFile findByName(const store::Database& database, const QString& name, const
     std::vector<Candidate> candidates;
     while (rows.next())
         candidates.push_back(
-            {savedFileOf(rows), rows.value(QStringLiteral("DataTime")).toString()});
+            {savedFileOf(rows), createdText(rows.value(QStringLiteral("DataTime")))});
     if (candidates.empty())
         throw missing;
     std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {

@@ -113,6 +113,14 @@ bool serverTransactionIntact(const QSqlDatabase& connection) {
     return handle && PQtransactionStatus(handle) == PQTRANS_INTRANS;
 }
 
+bool serverTransactionOpen(const QSqlDatabase& connection) {
+    PGconn* handle = handleOf(connection);
+    if (!handle)
+        return false;
+    const PGTransactionStatusType status = PQtransactionStatus(handle);
+    return status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
+}
+
 QString serverVersion(const QSqlDatabase& connection) {
     PGconn* handle = serverHandle(connection);
     if (!handle)

@@ -29,6 +29,8 @@ StoreError serverFailure(const QSqlDatabase& connection, const DatabaseLocation&
 // Whether a transaction is open and no statement in it has failed (which would have made the
 // server refuse everything up to the rollback).
 bool serverTransactionIntact(const QSqlDatabase& connection);
+// Whether a transaction is open, whole or failed.
+bool serverTransactionOpen(const QSqlDatabase& connection);
 
 // libpq's connection under the driver, for reading rows without it; null when there is none.
 pg_conn* serverHandle(const QSqlDatabase& connection);

@@ -15,6 +15,10 @@ namespace vlr::store {
 void beginTransaction(const Database& database) {
     database.reconnectIfLost();
     QSqlDatabase connection = database.connection();
+    // A server takes a BEGIN inside a transaction with a warning alone, and the commit meant for
+    // this one would end the caller's: there, as on the file, one cannot begin inside another.
+    if (database.isServer() && serverTransactionOpen(connection))
+        throw StoreError(QStringLiteral("a transaction is already open on this connection"));
     if (!connection.transaction())
         throw database.failure(connection.lastError());
 }

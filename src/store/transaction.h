@@ -11,7 +11,8 @@ class Query;
 
 // One transaction on the database's connection, whatever its engine.
 
-// Starts it (reconnecting to a server that went away first); throws StoreError when it cannot.
+// Starts it (reconnecting to a server that went away first); throws StoreError when it cannot,
+// as when one is open already on the connection.
 void beginTransaction(const Database& database);
 
 // Whether the transaction is still open and whole. A failing statement may end it: SQLite rolls

@@ -30,9 +30,13 @@ protected:
             << "build the vlr target first: " << vlrToolPath().toStdString();
     }
 
+    // The tool in the test's folder, where it finds the local file; a server's database is
+    // given to it.
     ToolRun vlr(const QStringList& args, const QString& folder = QString()) {
-        return runVlrTool(folder.isEmpty() ? dir_.path() : folder,
-                          QStringList{QStringLiteral("export")} + args);
+        QStringList command{QStringLiteral("export")};
+        if (location_.isServer())
+            command = QStringList{QStringLiteral("--database"), location_.url} + command;
+        return runVlrTool(folder.isEmpty() ? dir_.path() : folder, command + args);
     }
 
     QString out(const QString& name) const { return dir_.filePath(name); }
@@ -58,28 +62,40 @@ protected:
     }
 };
 
-TEST_F(CommandExport, ExportsTheOldestSavedFileOfANameAndSaysSo) {
+// Which records of which file the tool exports, as each database gives them.
+using CommandExportRecords = test::OnBothDatabases<CommandExport>;
+
+// Of several saved files of a name the oldest is exported and the others are named; --sort
+// gives the column order and a missing extension is added.
+TEST_P(CommandExportRecords, ExportsTheOldestSavedFileOfANameInTheOrderAsked) {
     const int newer = addSavedFile(QStringLiteral("Объект 1"), 1);
     const int older = addSavedFile(QStringLiteral("Объект 1"), 1);
     setCreated(newer, QStringLiteral("2025-02-01 10:00:00"));
     setCreated(older, QStringLiteral("2025-01-01 10:00:00"));
     addRecord(newer, {{"N", 1}, {"T4", "новый"}});
-    addRecord(older, {{"N", 1}, {"T4", "старый"}});
+    addRecord(older, {{"N", 1}, {"T4", "Б"}, {"F1", 5}});
+    addRecord(older, {{"N", 2}, {"T4", "А"}, {"F1", 6}});
+    addRecord(older, {{"N", 3}, {"T4", "Б"}, {"F1", 7}});
 
-    const ToolRun run = vlr({"--file", "Объект 1", "--out", out("Объект.xls")});
+    ToolRun run = vlr({"--file", "Объект 1", "--out", out("sorted"), "--sort", "t4, F1 desc"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("Экспорт в файл Объект.xls завершен успешно.\n"));
+    EXPECT_EQ(run.out, QStringLiteral("Экспорт в файл sorted.xls завершен успешно.\n"));
     EXPECT_EQ(run.err, QStringLiteral("vlr export: 2 saved files are named 'Объект 1'; taking the "
-                                      "oldest, id %1 of 2025-01-01 10:00:00 (1 records). The "
+                                      "oldest, id %1 of 2025-01-01 10:00:00 (3 records). The "
                                       "others: id %2 of 2025-02-01 10:00:00 (1 records) (choose "
                                       "one with --id N)\n")
                            .arg(older)
                            .arg(newer));
-    EXPECT_EQ(sheetColumn(out("Объект.xls"), 2), (QStringList{"Режим", "старый"}));
+    EXPECT_EQ(sheetColumn(out("sorted.xls"), 0), (QStringList{"N", "2", "3", "1"}));
+    EXPECT_EQ(sheetColumn(out("sorted.xls"), 2), (QStringList{"Режим", "А", "Б", "Б"}));
 
+    EXPECT_EQ(vlr({"--id", QString::number(older), "--out", out("plain.xls")}).exitCode, 0);
+    EXPECT_EQ(sheetColumn(out("plain.xls"), 0), (QStringList{"N", "1", "2", "3"}));
     EXPECT_EQ(vlr({"--id", QString::number(newer), "--out", out("new.xls")}).exitCode, 0);
     EXPECT_EQ(sheetColumn(out("new.xls"), 2), (QStringList{"Режим", "новый"}));
 }
+
+VLR_ON_BOTH_DATABASES(CommandExportRecords);
 
 // The suffix picks the format; any other suffix is refused before anything is written.
 TEST_F(CommandExport, XlsxSuffixWritesAWorkbookAndOtherSuffixesAreRefused) {
@@ -104,21 +120,6 @@ TEST_F(CommandExport, XlsxSuffixWritesAWorkbookAndOtherSuffixesAreRefused) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, QStringLiteral("vlr export: Не могу экспортировать файл! (%1)\n")
                            .arg(QString::fromLocal8Bit(std::strerror(ENOENT))));
-}
-
-TEST_F(CommandExport, SortGivesTheColumnOrderAndAMissingExtensionIsAdded) {
-    const int file = addSavedFile(QStringLiteral("ОСК"), 1);
-    addRecord(file, {{"N", 1}, {"T4", "Б"}, {"F1", 5}});
-    addRecord(file, {{"N", 2}, {"T4", "А"}, {"F1", 6}});
-    addRecord(file, {{"N", 3}, {"T4", "Б"}, {"F1", 7}});
-
-    ToolRun run = vlr({"--file", "ОСК", "--out", out("sorted"), "--sort", "t4, F1 desc"});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("Экспорт в файл sorted.xls завершен успешно.\n"));
-    EXPECT_EQ(sheetColumn(out("sorted.xls"), 0), (QStringList{"N", "2", "3", "1"}));
-
-    run = vlr({"--file", "ОСК", "--out", out("plain.xls")});
-    EXPECT_EQ(sheetColumn(out("plain.xls"), 0), (QStringList{"N", "1", "2", "3"}));
 }
 
 // Only the field names of the kind's columns may reach the statement; anything else is refused

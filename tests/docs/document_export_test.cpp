@@ -17,28 +17,32 @@ namespace {
 using test::DocumentFilesTest;
 using xls::TvteXLSCellKind;
 
-class DocumentExport : public DocumentFilesTest {
-protected:
-    // The value of one cell as the writer will see it: "n:<number>" or "s:<text>".
-    static QString cell(xls::TvteXLSWorksheet& sheet, int column, int row) {
-        const xls::TvteXLSRange range = sheet.GetRange(column, row, column, row);
-        if (range.CellKind() == TvteXLSCellKind::Number)
-            return QStringLiteral("n:") + QString::number(range.Number(), 'g', 17);
-        return QStringLiteral("s:") + range.Text();
-    }
-    static QStringList rowOf(xls::TvteXLSWorksheet& sheet, int row, int columns) {
-        QStringList cells;
-        for (int c = 0; c < columns; ++c)
-            cells << cell(sheet, c, row);
-        return cells;
-    }
-    static QStringList column(xls::TvteXLSWorksheet& sheet, int c) {
-        QStringList cells;
-        for (int row = 0; row <= sheet.MaxRow(); ++row)
-            cells << cell(sheet, c, row);
-        return cells;
-    }
-};
+// The value of one cell as the writer will see it: "n:<number>" or "s:<text>".
+QString cell(xls::TvteXLSWorksheet& sheet, int column, int row) {
+    const xls::TvteXLSRange range = sheet.GetRange(column, row, column, row);
+    if (range.CellKind() == TvteXLSCellKind::Number)
+        return QStringLiteral("n:") + QString::number(range.Number(), 'g', 17);
+    return QStringLiteral("s:") + range.Text();
+}
+
+QStringList rowOf(xls::TvteXLSWorksheet& sheet, int row, int columns) {
+    QStringList cells;
+    for (int c = 0; c < columns; ++c)
+        cells << cell(sheet, c, row);
+    return cells;
+}
+
+QStringList column(xls::TvteXLSWorksheet& sheet, int c) {
+    QStringList cells;
+    for (int row = 0; row <= sheet.MaxRow(); ++row)
+        cells << cell(sheet, c, row);
+    return cells;
+}
+
+// The sheet's own layout, on the local file.
+using DocumentExport = DocumentFilesTest;
+// What the sheet makes of the records each database gives.
+using ExportedRecords = test::OnBothDatabases<DocumentFilesTest>;
 
 TEST_F(DocumentExport, EmptyFileGivesTheHeaderRowOnly) {
     const int file = addSavedFile(QStringLiteral("пустой"), 1);
@@ -74,7 +78,7 @@ TEST_F(DocumentExport, KindsAreChosenByTheFilesInstrumentKind) {
     EXPECT_EQ(vtrKind().column(QStringLiteral("T4")), nullptr);
 }
 
-TEST_F(DocumentExport, EachFieldBecomesTheCellKindOfItsType) {
+TEST_P(ExportedRecords, EachFieldBecomesTheCellKindOfItsType) {
     const int file = addSavedFile(QStringLiteral("ВТР"), 2);
     addRecord(file, {{"N", 7},
                      {"DateTime", "2024-03-05 09:07:05"},
@@ -97,7 +101,7 @@ TEST_F(DocumentExport, EachFieldBecomesTheCellKindOfItsType) {
     EXPECT_EQ(sheet.MaxRow(), 2);
 }
 
-TEST_F(DocumentExport, RowsFollowTheGridsOrderAndOnlyThisFile) {
+TEST_P(ExportedRecords, RowsFollowTheGridsOrderAndOnlyThisFile) {
     const int file = addSavedFile(QStringLiteral("ОСК"), 1);
     const int other = addSavedFile(QStringLiteral("другой"), 1);
     addRecord(file, {{"N", 2}, {"DateTime", "2024-01-01 10:00:00"}, {"F1", 5}, {"T4", "Б"}});
@@ -140,6 +144,8 @@ TEST_F(DocumentExport, UnreadableRowsWriteNothingAndKeepAnOldFile) {
     EXPECT_EQ(old.readAll(), QByteArray("old workbook"));
 }
 
+VLR_ON_BOTH_DATABASES(ExportedRecords);
+
 TEST(ExportTexts, SuccessNamesTheFileWithoutItsFolder) {
     EXPECT_EQ(exportSucceededText(QStringLiteral("/home/user/отчёты/export.xls")),
               QStringLiteral("Экспорт в файл export.xls завершен успешно."));
@@ -154,7 +160,7 @@ namespace {
 
 // Stored date-times are the instrument's wall clock: a time that the local clock change skips
 // (02:30 on the last Sunday of March in Berlin) must come out unchanged.
-class WallClockExport : public test::DocumentFilesTest {
+class WallClockExport : public test::OnBothDatabases<DocumentFilesTest> {
 protected:
     void SetUp() override {
         previous_ = qgetenv("TZ");
@@ -172,7 +178,7 @@ protected:
     QByteArray previous_;
 };
 
-TEST_F(WallClockExport, TimeInAClockChangeGapIsKept) {
+TEST_P(WallClockExport, TimeInAClockChangeGapIsKept) {
     const int file = addSavedFile(QStringLiteral("ВТР"), 2);
     addRecord(file, {{"N", 1}, {"DateTime", "2024-03-31 02:30:00"}});
     xls::TvteXLSWorkbook workbook;
@@ -182,4 +188,5 @@ TEST_F(WallClockExport, TimeInAClockChangeGapIsKept) {
 }
 
 }  // namespace
+VLR_ON_BOTH_DATABASES(WallClockExport);
 }  // namespace vlr::docs

@@ -1,7 +1,6 @@
 #include "docs/document_files.h"
 
-#include "store/query.h"
-#include "store/statements.h"
+#include "store/dialect.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -12,15 +11,7 @@
 namespace vlr::test {
 
 int DocumentFilesTest::addSavedFile(const QString& name, int deviceListId) {
-    store::Query(db_, store::ADOQuery_CreateFile())
-        .set(QStringLiteral("PFileName"), name)
-        .set(QStringLiteral("PDeviceListId"), deviceListId)
-        .set(QStringLiteral("PFileSaved"), true)
-        .exec();
-    QSqlQuery last(db_.connection());
-    last.exec(QStringLiteral("SELECT max(FileNameId) FROM Catalog"));
-    last.next();
-    return last.value(0).toInt();
+    return createFile(name, deviceListId, true);
 }
 
 void DocumentFilesTest::addRecord(int fileNameId, const QVariantMap& fields) {
@@ -31,8 +22,9 @@ void DocumentFilesTest::addRecord(int fileNameId, const QVariantMap& fields) {
         marks << QStringLiteral("?");
     }
     QSqlQuery insert(db_.connection());
-    insert.prepare(QStringLiteral("INSERT INTO Data (%1) VALUES (%2)")
-                       .arg(columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+    insert.prepare(store::engineText(
+        db_, QStringLiteral("INSERT INTO Data (%1) VALUES (%2)")
+                 .arg(columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')))));
     insert.addBindValue(fileNameId);
     for (const QVariant& value : fields)
         insert.addBindValue(value);
@@ -51,9 +43,10 @@ void DocumentFilesTest::addNumberedRecords(int fileNameId, int count) {
     connection.transaction();
     // One prepared statement for every row: thousands of records are inserted in seconds.
     QSqlQuery insert(connection);
-    insert.prepare(
+    insert.prepare(store::engineText(
+        db_,
         QStringLiteral("INSERT INTO Data (FileNameId, %1) VALUES (?%2)")
-            .arg(fields.join(QLatin1Char(',')), QStringLiteral(",?").repeated(fields.size())));
+            .arg(fields.join(QLatin1Char(',')), QStringLiteral(",?").repeated(fields.size()))));
     for (int n = 1; n <= count; ++n) {
         insert.addBindValue(fileNameId);
         insert.addBindValue(n);
@@ -88,8 +81,9 @@ QSqlQuery DocumentFilesTest::exportedRecords(int fileNameId, const docs::Documen
     for (const docs::ExportColumn& column : kind.columns)
         fields << QLatin1Char('[') + column.field + QLatin1Char(']');
     QSqlQuery rows(db_.connection());
-    rows.prepare(QStringLiteral("SELECT %1 FROM Data WHERE FileNameId = ? ORDER BY %2")
-                     .arg(fields.join(QLatin1Char(',')), orderBy));
+    rows.prepare(store::engineText(
+        db_, QStringLiteral("SELECT %1 FROM Data WHERE FileNameId = ? ORDER BY %2")
+                 .arg(fields.join(QLatin1Char(',')), orderBy)));
     rows.addBindValue(fileNameId);
     EXPECT_TRUE(rows.exec()) << rows.lastError().text().toStdString();
     return rows;

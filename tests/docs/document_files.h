@@ -22,7 +22,8 @@ protected:
     // count records numbered 1..count, each with every field of the record row filled.
     void addNumberedRecords(int fileNameId, int count);
     // An export's header row, and the file's records read here on their own, the kind's
-    // exported fields in column order, ordered by orderBy (SQL).
+    // exported fields in column order, ordered by orderBy (SQL), each value as the engine gives
+    // it (see storedText).
     QJsonArray exportHeader(const docs::DocumentKind& kind);
     QSqlQuery exportedRecords(int fileNameId, const docs::DocumentKind& kind,
                               const QString& orderBy);

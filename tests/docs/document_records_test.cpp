@@ -13,7 +13,7 @@
 namespace vlr::docs {
 namespace {
 
-class DocumentRecords : public test::DocumentFilesTest {
+class DocumentRecords : public test::OnBothDatabases<test::DocumentFilesTest> {
 protected:
     // A received VTR row numbered n; returns its Data_Comm.DataId.
     int receive(int n, double f1 = 1.5) {
@@ -39,26 +39,40 @@ protected:
     }
 };
 
-TEST_F(DocumentRecords, ACopyThatFailsIsSkippedAndATransactionThatFailsLandsNothing) {
+// A drop adds the rows in the order given, twice when given twice, and nothing for an unknown
+// id. A row whose copy fails (a single beyond what Data's column holds) is skipped alone on the
+// local file; on a server it fails the whole drop, which lands nothing.
+TEST_P(DocumentRecords, ADropCopiesInOrderAndARowThatCannotBeCopiedFailsAsItsEngineSays) {
     const int file = createFile(QStringLiteral("Таблица1"), 2, false);
     const int first = receive(1);
-    // A single-precision value beyond what Data's decimal column holds: its copy fails.
     const int tooLarge = receive(2, 1e14);
     const int third = receive(3);
 
-    const DropResult result = copyReceivedRows(db_, file, {third, tooLarge, first, 99999});
-    EXPECT_EQ(result.copied, 2);  // the unknown id copies nothing, without failing
-    EXPECT_EQ(result.skipped, 1);
-    EXPECT_EQ(numbersInFile(file), (QVariantList{3, 1}));
+    DropResult result = copyReceivedRows(db_, file, {third, first, 99999, third});
+    EXPECT_EQ(result.copied, 3);
+    EXPECT_EQ(result.skipped, 0);
+    EXPECT_EQ(numbersInFile(file), (QVariantList{3, 1, 3}));
 
+    if (backend() == test::Backend::File) {
+        result = copyReceivedRows(db_, file, {first, tooLarge, third});
+        EXPECT_EQ(result.copied, 2);
+        EXPECT_EQ(result.skipped, 1);
+        EXPECT_EQ(numbersInFile(file), (QVariantList{3, 1, 3, 1, 3}));
+    } else {
+        EXPECT_THROW(copyReceivedRows(db_, file, {first, tooLarge, third}), store::StoreError);
+        EXPECT_EQ(numbersInFile(file), (QVariantList{3, 1, 3}));
+    }
+
+    // A drop is a transaction of its own: inside one its caller began it is refused.
+    const int before = count(QStringLiteral("Data"));
     QSqlDatabase connection = db_.connection();
-    ASSERT_TRUE(connection.transaction());  // one cannot begin inside another
+    ASSERT_TRUE(connection.transaction());
     EXPECT_THROW(copyReceivedRows(db_, file, {first}), store::StoreError);
     connection.rollback();
-    EXPECT_EQ(count(QStringLiteral("Data")), 2);
+    EXPECT_EQ(count(QStringLiteral("Data")), before);
 }
 
-TEST_F(DocumentRecords, NotesFillTheWholeColumnAndRowsReadAsTheGridShowsThem) {
+TEST_P(DocumentRecords, NotesFillTheWholeColumnAndRowsReadAsTheGridShowsThem) {
     const int file = addSavedFile(QStringLiteral("ОСК"), 1);
     addRecord(file, {{"N", 1}, {"F1", 12.5}, {"T4", "Б"}, {"DateTime", "2024-03-31 02:30:00"}});
     const int record = firstValue(QStringLiteral("SELECT max(DataId) FROM Data")).toInt();
@@ -81,4 +95,6 @@ TEST_F(DocumentRecords, NotesFillTheWholeColumnAndRowsReadAsTheGridShowsThem) {
 }
 
 }  // namespace
+VLR_ON_BOTH_DATABASES(DocumentRecords);
+
 }  // namespace vlr::docs

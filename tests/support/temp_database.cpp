@@ -24,11 +24,16 @@ double storedSingle(const QVariant& value) {
 }
 
 void TempDatabaseTest::SetUp() {
+    makeLocation();
+    if (!HasFatalFailure())
+        db_.open(location_);
+}
+
+void TempDatabaseTest::makeLocation() {
     ASSERT_TRUE(dir_.isValid());
     location_ = backend() == Backend::File
                     ? store::DatabaseLocation::file(databasePath())
                     : store::parseDatabaseLocation(PgServer::instance().createDatabase());
-    db_.open(location_);
 }
 
 QString TempDatabaseTest::databasePath() const {

@@ -17,6 +17,9 @@ enum class Backend { File, Server };
 class TempDatabaseTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    // Only what SetUp does before opening: the location of a database not made yet (a file
+    // path in the test's folder, or an empty database on the server).
+    void makeLocation();
     virtual Backend backend() const { return Backend::File; }
     QString databasePath() const;
     // The location the test's database was opened at.
@@ -35,11 +38,13 @@ protected:
 };
 
 // The same tests on a local file and on a server: derive, write TEST_P, and instantiate with
-// VLR_ON_BOTH_DATABASES(Suite).
-class BothDatabasesTest : public TempDatabaseTest, public ::testing::WithParamInterface<Backend> {
+// VLR_ON_BOTH_DATABASES(Suite). Fixture is TempDatabaseTest or a fixture derived from it.
+template <class Fixture>
+class OnBothDatabases : public Fixture, public ::testing::WithParamInterface<Backend> {
 protected:
     Backend backend() const override { return GetParam(); }
 };
+using BothDatabasesTest = OnBothDatabases<TempDatabaseTest>;
 
 // A value as a local file holds it: a server's date-time as the stored text, a server's real as
 // the single itself (others unchanged).

@@ -114,7 +114,7 @@ bool serverTransactionIntact(const QSqlDatabase& connection) {
 }
 
 bool serverTransactionOpen(const QSqlDatabase& connection) {
-    PGconn* handle = handleOf(connection);
+    PGconn* handle = serverHandle(connection);
     if (!handle)
         return false;
     const PGTransactionStatusType status = PQtransactionStatus(handle);

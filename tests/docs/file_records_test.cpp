@@ -9,7 +9,6 @@
 #include "xls/xls_workbook.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 #include <QSqlQuery>
 
 #include <gtest/gtest.h>
@@ -19,17 +18,10 @@ namespace {
 
 class FileRecordsTest : public test::OnBothDatabases<test::DocumentFilesTest> {
 protected:
-    // The DataIds of the file as its search statement for the order lists them. The records
-    // keep the local file's places of nulls (first ascending, last descending) on either engine;
-    // a server's statement puts them the other way unless told.
+    // The DataIds of the file as its search statement for the order lists them, nulls where the
+    // local file puts them on either engine.
     std::vector<int> statementOrder(int file, const RecordOrder& order) {
-        QString line = store::orderByLine(order);
-        if (backend() == test::Backend::Server) {
-            line.replace(QRegularExpression(QStringLiteral(" DESC(?=, |;)")),
-                         QStringLiteral(" DESC NULLS LAST"));
-            line.replace(QRegularExpression(QStringLiteral("(?<!LAST)(?=, |;)")),
-                         QStringLiteral(" NULLS FIRST"));
-        }
+        const QString line = store::orderByLine(order);
         store::Query search(db_, store::documentSearchStatement(line));
         QSqlQuery& rows = search.set(QStringLiteral("PFileNameId"), file).open();
         std::vector<int> ids;

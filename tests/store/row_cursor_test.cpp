@@ -17,7 +17,7 @@ namespace {
 class RowCursorTest : public test::BothDatabasesTest {
 protected:
     void SetUp() override {
-        BothDatabasesTest::SetUp();
+        test::BothDatabasesTest::SetUp();
         file_ = createFile(QStringLiteral("Образцы"), 1, true);
         other_ = createFile(QStringLiteral("Другой"), 1, true);
         // Inserted out of order, so the rows come back sorted only if the statement's own

@@ -1,174 +1,29 @@
 #include "store/row_cursor.h"
 
 #include "store/database.h"
+#include "store/driver_rows.h"
+#include "store/server_rows.h"
 #include "store/sqlite_library.h"
-#include "store/store_error.h"
-
-#include <QSqlError>
-#include <QSqlRecord>
-#include <QVariant>
-
-#include <sqlite3.h>
+#include "store/sqlite_rows.h"
 
 namespace vlr::store {
-namespace {
-
-// Null as QSqlQuery binds it: a null variant, and also a null text (which a QVariant holding
-// one does not report as null).
-bool boundAsNull(const QVariant& value) {
-    return value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isNull());
-}
-
-int bindValue(sqlite3_stmt* statement, int index, const QVariant& value) {
-    if (boundAsNull(value))
-        return sqlite3_bind_null(statement, index);
-    switch (value.typeId()) {
-        case QMetaType::Bool:
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-        case QMetaType::Short:
-        case QMetaType::UInt:
-            return sqlite3_bind_int64(statement, index, value.toLongLong());
-        case QMetaType::Double:
-        case QMetaType::Float:
-            return sqlite3_bind_double(statement, index, value.toDouble());
-        default: {
-            const QString text = value.toString();
-            return sqlite3_bind_text16(statement, index, text.utf16(),
-                                       int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
-        }
-    }
-}
-
-}  // namespace
 
 RowCursor::RowCursor(const Database& database, const Query& query)
     : RowCursor(database, query, Reading::Direct) {}
 
-RowCursor::RowCursor(const Database& database, const Query& query, Reading reading)
-    : database_(&database) {
+RowCursor::RowCursor(const Database& database, const Query& query, Reading reading) {
     if (database.isServer()) {
-        serverRows_ = std::make_unique<ServerRows>(database, query.statement(),
-                                                   query.textForEngine(), query.values());
-        return;
-    }
-    // SQLite's own interface exists only on a local file whose library the program shares.
-    if (reading == Reading::ThroughDriver || !driverSharesSqliteLibrary()) {
-        driverRows_ = std::make_unique<Query>(database, query.statement());
-        for (auto value = query.values().cbegin(); value != query.values().cend(); ++value)
-            driverRows_->set(value.key(), value.value());
-        driverRows_->open();
-        return;
-    }
-    connection_ = sqliteHandle(database.connection());
-    prepare(query);
-}
-
-void RowCursor::prepare(const Query& query) {
-    const QString& text = query.statement().text;
-    const int prepared = sqlite3_prepare16_v2(
-        connection_, text.utf16(), int(text.size() * sizeof(char16_t)), &statement_, nullptr);
-    if (prepared != SQLITE_OK) {
-        const QString message = QString::fromUtf8(sqlite3_errmsg(connection_));
-        sqlite3_finalize(statement_);
-        throw StoreError(message);
-    }
-    for (const ParamDecl& decl : query.statement().params) {
-        const QByteArray placeholder = ':' + decl.name.toUtf8();
-        const int index = sqlite3_bind_parameter_index(statement_, placeholder.constData());
-        if (index > 0 &&
-            bindValue(statement_, index, query.values().value(decl.name)) != SQLITE_OK) {
-            const QString message = QString::fromUtf8(sqlite3_errmsg(connection_));
-            sqlite3_finalize(statement_);
-            throw StoreError(message);
-        }
+        rows_ = std::make_unique<ServerRows>(database, query.statement(), query.textForEngine(),
+                                             query.values());
+    } else if (reading == Reading::ThroughDriver || !driverSharesSqliteLibrary()) {
+        // SQLite's own interface exists only on a local file whose library the program shares.
+        rows_ = std::make_unique<DriverRows>(database, query);
+        reading_ = Reading::ThroughDriver;
+    } else {
+        rows_ = std::make_unique<SqliteRows>(database, query);
     }
 }
 
-RowCursor::~RowCursor() {
-    sqlite3_finalize(statement_);
-}
-
-int RowCursor::columnIndex(const QString& name) const {
-    if (serverRows_)
-        return serverRows_->columnIndex(name);
-    if (driverRows_)
-        return driverRows_->rows().record().indexOf(name);
-    const int count = sqlite3_column_count(statement_);
-    for (int column = 0; column < count; ++column) {
-        const QString columnName = QString::fromUtf8(sqlite3_column_name(statement_, column));
-        if (columnName.compare(name, Qt::CaseInsensitive) == 0)
-            return column;
-    }
-    return -1;
-}
-
-bool RowCursor::next() {
-    // Stepping a finished statement would start it over.
-    if (finished_)
-        return false;
-    if (serverRows_)
-        return serverRows_->next();
-    if (driverRows_) {
-        driverTexts_.clear();
-        QSqlQuery& rows = driverRows_->rows();
-        if (rows.next())
-            return true;
-        if (rows.lastError().isValid())
-            throw database_->failure(rows.lastError());
-        finished_ = true;
-        return false;
-    }
-    const int stepped = sqlite3_step(statement_);
-    if (stepped == SQLITE_ROW)
-        return true;
-    if (stepped == SQLITE_DONE) {
-        finished_ = true;
-        return false;
-    }
-    throw StoreError(QString::fromUtf8(sqlite3_errmsg(connection_)));
-}
-
-bool RowCursor::isNull(int column) const {
-    if (serverRows_)
-        return serverRows_->isNull(column);
-    if (driverRows_)
-        return driverRows_->rows().isNull(column);
-    return sqlite3_column_type(statement_, column) == SQLITE_NULL;
-}
-
-double RowCursor::number(int column) const {
-    if (serverRows_)
-        return serverRows_->number(column);
-    if (driverRows_)
-        return driverRows_->rows().value(column).toDouble();
-    return sqlite3_column_double(statement_, column);
-}
-
-int RowCursor::integer(int column) const {
-    if (serverRows_)
-        return serverRows_->integer(column);
-    if (driverRows_)
-        return driverRows_->rows().value(column).toInt();
-    return sqlite3_column_int(statement_, column);
-}
-
-QByteArrayView RowCursor::utf8(int column) const {
-    if (serverRows_)
-        return serverRows_->utf8(column);
-    if (driverRows_) {
-        if (driverRows_->rows().isNull(column))
-            return {};
-        if (driverTexts_.empty())
-            driverTexts_.resize(size_t(driverRows_->rows().record().count()));
-        QByteArray& text = driverTexts_.at(size_t(column));
-        if (text.isNull())
-            text = driverRows_->rows().value(column).toString().toUtf8();
-        return text;
-    }
-    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
-    return bytes ? QByteArrayView(bytes, sqlite3_column_bytes(statement_, column))
-                 : QByteArrayView();
-}
+RowCursor::~RowCursor() = default;
 
 }  // namespace vlr::store

@@ -1,30 +1,25 @@
 #pragma once
 
 #include "store/query.h"
-#include "store/server_rows.h"
+#include "store/row_source.h"
 
-#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
 #include <memory>
-#include <vector>
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 namespace vlr::store {
 
 class Database;
 
-// Steps through the rows of a statement straight on SQLite's own interface. Values are read
-// in place, without a QVariant per value, which matters for row sets of tens of thousands of
-// records (the export of a file). The statement and its parameter values are those of a
-// Query, so the parameters are converted by their declarations exactly as for QSqlQuery.
-// On a server the rows are read straight from libpq (ServerRows), with the values a local file
-// gives. When Qt's driver runs on a SQLite library of its own (driverSharesSqliteLibrary()), or
-// when asked to, a local file's rows are read through the driver instead, with the same results.
-// Failures throw StoreError.
+// Steps through the rows of a statement with its values read in place, without a QVariant per
+// value, which matters for row sets of tens of thousands of records (the export of a file). The
+// statement and its parameter values are those of a Query, so the parameters are converted by
+// their declarations exactly as for QSqlQuery. A local file's rows are stepped on SQLite's own
+// interface (SqliteRows); when Qt's driver runs on a SQLite library of its own
+// (driverSharesSqliteLibrary()), or when asked to, through the driver instead (DriverRows). A
+// server's rows are read straight from libpq (ServerRows). Each gives the values a local file
+// holds. Failures throw StoreError.
 class RowCursor {
 public:
     enum class Reading { Direct, ThroughDriver };
@@ -35,32 +30,23 @@ public:
     RowCursor(const RowCursor&) = delete;
     RowCursor& operator=(const RowCursor&) = delete;
 
-    Reading reading() const { return driverRows_ ? Reading::ThroughDriver : Reading::Direct; }
+    Reading reading() const { return reading_; }
 
     // The column of that name, compared without regard to case; -1 when there is none.
-    int columnIndex(const QString& name) const;
-
+    int columnIndex(const QString& name) const { return rows_->columnIndex(name); }
     // Moves to the next row; false after the last. A failure while stepping throws, so it
     // never passes for the end of the rows.
-    bool next();
+    bool next() { return rows_->next(); }
 
-    bool isNull(int column) const;
-    double number(int column) const;
-    int integer(int column) const;
-    // The field's text in UTF-8; valid until the next call of next(). Read directly, it is
-    // SQLite's own text, without a conversion or a copy.
-    QByteArrayView utf8(int column) const;
+    bool isNull(int column) const { return rows_->isNull(column); }
+    double number(int column) const { return rows_->number(column); }
+    int integer(int column) const { return rows_->integer(column); }
+    // The field's text in UTF-8; valid until the next call of next().
+    QByteArrayView utf8(int column) const { return rows_->utf8(column); }
 
 private:
-    void prepare(const Query& query);
-
-    const Database* database_;
-    sqlite3_stmt* statement_ = nullptr;
-    sqlite3* connection_ = nullptr;
-    bool finished_ = false;
-    std::unique_ptr<ServerRows> serverRows_;
-    std::unique_ptr<Query> driverRows_;
-    mutable std::vector<QByteArray> driverTexts_;  // this row's texts, as read through the driver
+    std::unique_ptr<RowSource> rows_;
+    Reading reading_ = Reading::Direct;
 };
 
 }  // namespace vlr::store

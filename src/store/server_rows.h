@@ -1,8 +1,9 @@
 #pragma once
 
+#include "store/row_source.h"
+
 #include <QByteArray>
-#include <QByteArrayView>
-#include <QString>
+#include <QStringList>
 #include <QVariantMap>
 
 #include <vector>
@@ -19,22 +20,22 @@ struct Statement;
 // time a file of 65,535 records took to open or export. The values a local file gives come out:
 // a real as its single, a timestamp as its stored text. Failures throw StoreError naming the
 // server when it is gone; so does a column of a type the program's tables never hold.
-class ServerRows {
+class ServerRows : public RowSource {
 public:
     // text is the statement's text for the server, with the named placeholders of statement.
     ServerRows(const Database& database, const Statement& statement, const QString& text,
                const QVariantMap& values);
-    ~ServerRows();
+    ~ServerRows() override;
     ServerRows(const ServerRows&) = delete;
     ServerRows& operator=(const ServerRows&) = delete;
 
-    int columnIndex(const QString& name) const;
-    bool next();
+    int columnIndex(const QString& name) const override;
+    bool next() override;
 
-    bool isNull(int column) const;
-    double number(int column) const;
-    int integer(int column) const;
-    QByteArrayView utf8(int column) const;
+    bool isNull(int column) const override;
+    double number(int column) const override;
+    int integer(int column) const override;
+    QByteArrayView utf8(int column) const override;
 
 private:
     enum class Kind { Boolean, Int2, Int4, Int8, Single, Double, Numeric, Timestamp, Text };

@@ -41,9 +41,9 @@ private:
     QSqlQuery query_;
 };
 
-// The records' inserts into the target. A server gets many rows in one statement: one round
-// trip per record made a lab's history of 65,535 records take 40 seconds to copy. A local file
-// takes them one by one, within the host-parameter limit of any SQLite build.
+// The records' inserts into the target. A server gets 200 rows in one statement rather than a
+// round trip each; a local file takes them one by one, within the host-parameter limit of any
+// SQLite build.
 class RecordInserts {
 public:
     RecordInserts(const store::Database& target, const QStringList& fields)

@@ -261,12 +261,15 @@ const FileRecords::Window& FileRecords::window(int row) const {
         for (size_t f = 0; f < width; ++f)
             read.values[size_t(place) * width + f] = readers_[f].read(rows);
     }
-    heldRows_ += read.rows;
     windows_.push_front(std::move(read));
-    while (heldRows_ > kHeldRows && windows_.size() > 1) {
-        heldRows_ -= windows_.back().rows;
+    const auto heldRows = [this] {
+        int count = 0;
+        for (const Window& held : windows_)
+            count += held.rows;
+        return count;
+    };
+    while (windows_.size() > 1 && heldRows() > kHeldRows)
         windows_.pop_back();
-    }
     return windows_.front();
 }
 

@@ -63,7 +63,6 @@ private:
     mutable QHash<int, int> rowsOfIds_;
     mutable std::vector<FieldReader> readers_;
     mutable std::list<Window> windows_;  // the most recently used first
-    mutable int heldRows_ = 0;
 };
 
 }  // namespace vlr::docs

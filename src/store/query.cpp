@@ -73,6 +73,10 @@ QVariant storedDateTime(const ParamDecl& decl, const QVariant& value) {
 
 }  // namespace
 
+bool boundAsNull(const QVariant& value) {
+    return value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isNull());
+}
+
 QVariant toParameterValue(const ParamDecl& decl, const QVariant& value) {
     if (value.isNull())
         return QVariant();

@@ -48,6 +48,10 @@ private:
     bool prepared_ = false;
 };
 
+// Whether a parameter value is bound as null: a null variant, and also a null text (which a
+// QVariant holding one does not report as null), as QSqlQuery binds them.
+bool boundAsNull(const QVariant& value);
+
 // Converts a value to what a parameter of the given declaration stores; throws StoreError
 // when it cannot be held.
 QVariant toParameterValue(const ParamDecl& decl, const QVariant& value);

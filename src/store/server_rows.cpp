@@ -1,6 +1,7 @@
 #include "store/server_rows.h"
 
 #include "store/database.h"
+#include "store/query.h"
 #include "store/server_connection.h"
 #include "store/statement.h"
 #include "store/store_error.h"
@@ -16,22 +17,10 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <map>
 
 namespace vlr::store {
 namespace {
-
-// PostgreSQL's type ids of the columns the program's statements give.
-constexpr Oid kBoolType = 16;
-constexpr Oid kInt8Type = 20;
-constexpr Oid kInt2Type = 21;
-constexpr Oid kInt4Type = 23;
-constexpr Oid kTextType = 25;
-constexpr Oid kRealType = 700;
-constexpr Oid kDoubleType = 701;
-constexpr Oid kCharType = 1042;
-constexpr Oid kVarcharType = 1043;
-constexpr Oid kTimestampType = 1114;
-constexpr Oid kNumericType = 1700;
 
 constexpr int kBinaryResults = 1;
 
@@ -52,10 +41,6 @@ QByteArray parameterText(const QVariant& value) {
         default:
             return value.toString().toUtf8();
     }
-}
-
-bool isNullValue(const QVariant& value) {
-    return value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isNull());
 }
 
 // A value of the binary form: integers in network byte order.
@@ -199,6 +184,14 @@ std::pair<QString, QStringList> positionalText(const QString& text, const Statem
     return {result, names};
 }
 
+// The kinds of PostgreSQL's type ids (pg_type.oid) of the columns the program's statements give:
+// boolean, smallint, integer, bigint, real, double precision, numeric, timestamp, text, char(n)
+// and varchar(n).
+const std::map<Oid, ServerRows::Kind> ServerRows::kKindsOfTypes{
+    {16, Kind::Boolean}, {21, Kind::Int2},    {23, Kind::Int4},      {20, Kind::Int8},
+    {700, Kind::Single}, {701, Kind::Double}, {1700, Kind::Numeric}, {1114, Kind::Timestamp},
+    {25, Kind::Text},    {1042, Kind::Text},  {1043, Kind::Text}};
+
 ServerRows::ServerRows(const Database& database, const Statement& statement, const QString& text,
                        const QVariantMap& values) {
     database.reconnectIfLost();
@@ -212,7 +205,7 @@ ServerRows::ServerRows(const Database& database, const Statement& statement, con
     for (const QString& name : names) {
         const QVariant value = values.value(name);
         texts.push_back(parameterText(value));
-        parameters.push_back(isNullValue(value) ? nullptr : texts.back().constData());
+        parameters.push_back(boundAsNull(value) ? nullptr : texts.back().constData());
     }
     // Every parameter's type is left to the server, as for a quoted literal in the text: it
     // takes the type of what it is compared with. The rows come in their binary form, which
@@ -229,47 +222,17 @@ ServerRows::ServerRows(const Database& database, const Statement& statement, con
     rowCount_ = PQntuples(result_);
     for (int column = 0; column < PQnfields(result_); ++column) {
         const Oid type = PQftype(result_, column);
-        switch (type) {
-            case kBoolType:
-                kinds_.push_back(Kind::Boolean);
-                break;
-            case kInt2Type:
-                kinds_.push_back(Kind::Int2);
-                break;
-            case kInt4Type:
-                kinds_.push_back(Kind::Int4);
-                break;
-            case kInt8Type:
-                kinds_.push_back(Kind::Int8);
-                break;
-            case kRealType:
-                kinds_.push_back(Kind::Single);
-                break;
-            case kDoubleType:
-                kinds_.push_back(Kind::Double);
-                break;
-            case kNumericType:
-                kinds_.push_back(Kind::Numeric);
-                break;
-            case kTimestampType:
-                kinds_.push_back(Kind::Timestamp);
-                break;
-            case kTextType:
-            case kCharType:
-            case kVarcharType:
-                kinds_.push_back(Kind::Text);
-                break;
-            default: {
-                // Read in another type's binary form it would be garbage: refused instead.
-                const QString name = QString::fromUtf8(PQfname(result_, column));
-                PQclear(result_);
-                result_ = nullptr;
-                throw StoreError(
-                    QStringLiteral("column %1 is of a type (%2) the program cannot read")
-                        .arg(name)
-                        .arg(type));
-            }
+        const auto known = kKindsOfTypes.find(type);
+        if (known == kKindsOfTypes.end()) {
+            // Read in another type's binary form it would be garbage: refused instead.
+            const QString name = QString::fromUtf8(PQfname(result_, column));
+            PQclear(result_);
+            result_ = nullptr;
+            throw StoreError(QStringLiteral("column %1 is of a type (%2) the program cannot read")
+                                 .arg(name)
+                                 .arg(type));
         }
+        kinds_.push_back(known->second);
     }
     texts_.resize(kinds_.size());
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <map>
 #include <vector>
 
 struct pg_result;
@@ -39,6 +40,7 @@ public:
 
 private:
     enum class Kind { Boolean, Int2, Int4, Int8, Single, Double, Numeric, Timestamp, Text };
+    static const std::map<unsigned int, Kind> kKindsOfTypes;
 
     pg_result* result_ = nullptr;
     int rowCount_ = 0;

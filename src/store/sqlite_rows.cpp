@@ -12,12 +12,6 @@
 namespace vlr::store {
 namespace {
 
-// Null as QSqlQuery binds it: a null variant, and also a null text (which a QVariant holding
-// one does not report as null).
-bool boundAsNull(const QVariant& value) {
-    return value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isNull());
-}
-
 int bindValue(sqlite3_stmt* statement, int index, const QVariant& value) {
     if (boundAsNull(value))
         return sqlite3_bind_null(statement, index);
